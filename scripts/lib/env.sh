@@ -1,0 +1,107 @@
+# Shared settings of the scripts: folders, Wine environment, virtual display.
+# Sourced, not run.
+
+ORV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+ORV_BUILD=${ORV_BUILD:-$ORV_ROOT/build}
+ORV_WIN_BUILD=$ORV_BUILD/win
+ORV_NATIVE_BUILD=$ORV_BUILD/native
+ORV_LOGS=$ORV_BUILD/logs
+ORV_SCREENSHOTS=$ORV_BUILD/screenshots
+mkdir -p "$ORV_LOGS" "$ORV_SCREENSHOTS"
+
+# Wine: a private prefix inside the build tree; nothing is ever downloaded or asked.
+export WINEPREFIX=$ORV_BUILD/wineprefix
+export WINEARCH=win32
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export ORV_ARTIFACTS=$ORV_SCREENSHOTS
+
+orv_log() { echo "[$(basename "$0")] $*"; }
+
+# Starts Xvfb on a free display number when there is no display; stopped on exit.
+ORV_XVFB_PID=
+orv_ensure_display() {
+  if [ -n "${DISPLAY:-}" ]; then return 0; fi
+  local n
+  for n in $(seq 90 130); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$ORV_LOGS/xvfb.log" 2>&1 &
+    ORV_XVFB_PID=$!
+    local i
+    for i in $(seq 1 100); do
+      if [ -e "/tmp/.X11-unix/X$n" ]; then
+        export DISPLAY=":$n"
+        orv_log "virtual display $DISPLAY started"
+        return 0
+      fi
+      kill -0 "$ORV_XVFB_PID" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill "$ORV_XVFB_PID" 2>/dev/null || true
+    ORV_XVFB_PID=
+  done
+  echo "could not start a virtual display (see $ORV_LOGS/xvfb.log)" >&2
+  return 1
+}
+
+orv_stop_display() {
+  if [ -n "$ORV_XVFB_PID" ]; then
+    kill "$ORV_XVFB_PID" 2>/dev/null || true
+    wait "$ORV_XVFB_PID" 2>/dev/null || true
+    ORV_XVFB_PID=
+  fi
+}
+
+# Creates the Wine prefix once, silently, with the settings that keep window tests fast.
+orv_ensure_prefix() {
+  if [ -f "$WINEPREFIX/.orvane-ready" ]; then return 0; fi
+  orv_log "creating the Wine prefix $WINEPREFIX"
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$WINEPREFIX"
+  wineboot -i >"$ORV_LOGS/wineboot.log" 2>&1
+  wineserver -w
+  # Without a window manager every window close otherwise waits about 2 s.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+  # A crashing test ends with its exit status instead of waiting in a crash dialog.
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Auto /t REG_SZ /d 1 /f >/dev/null 2>&1
+  wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /t REG_SZ /d '' /f >/dev/null 2>&1
+  wineserver -w
+  # Fonts of fonts-wine (Marlett glyphs for check marks and caption buttons).
+  if [ -d /usr/share/wine/fonts ]; then
+    cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  fi
+  touch "$WINEPREFIX/.orvane-ready"
+}
+
+# A persistent wineserver, so that each program does not wait for Wine's services.
+orv_start_wineserver() {
+  wineserver -p
+  wine cmd /c exit >/dev/null 2>&1 || true
+}
+
+orv_stop_wineserver() {
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+}
+
+orv_configure_and_build() {
+  local jobs
+  jobs=$(nproc)
+  if [ ! -f "$ORV_WIN_BUILD/build.ninja" ]; then
+    cmake -S "$ORV_ROOT" -B "$ORV_WIN_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DCMAKE_TOOLCHAIN_FILE="$ORV_ROOT/cmake/mingw32.cmake" >"$ORV_LOGS/configure-win.log" 2>&1 \
+      || { cat "$ORV_LOGS/configure-win.log"; return 1; }
+  fi
+  if [ "${1:-}" != "win-only" ] && [ ! -f "$ORV_NATIVE_BUILD/build.ninja" ]; then
+    cmake -S "$ORV_ROOT" -B "$ORV_NATIVE_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+      >"$ORV_LOGS/configure-native.log" 2>&1 \
+      || { cat "$ORV_LOGS/configure-native.log"; return 1; }
+  fi
+  orv_log "building the Windows binaries ($ORV_WIN_BUILD)"
+  cmake --build "$ORV_WIN_BUILD" -j "$jobs" || return 1
+  if [ "${1:-}" != "win-only" ]; then
+    orv_log "building the native tests ($ORV_NATIVE_BUILD)"
+    cmake --build "$ORV_NATIVE_BUILD" -j "$jobs" || return 1
+  fi
+}
