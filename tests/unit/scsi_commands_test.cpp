@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "scsi/commands.h"
+
+namespace {
+
+std::vector<uint8_t> bytes(const scsi::Command& c) {
+  return std::vector<uint8_t>(c.cdb, c.cdb + c.cdbLength);
+}
+
+using V = std::vector<uint8_t>;
+
+TEST(ScsiCommands, EachBuilderGivesTheCommandTableBytesAndBufferSize) {
+  scsi::Command inq = scsi::inquiry();
+  EXPECT_EQ(bytes(inq), (V{0x12, 0, 0, 0, 36, 0}));
+  EXPECT_EQ(inq.direction, scsi::Direction::In);
+  EXPECT_EQ(inq.dataLength, 36u);
+
+  scsi::Command cap = scsi::readCapacity();
+  EXPECT_EQ(bytes(cap), (V{0x25, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(cap.dataLength, 8u);
+
+  scsi::Command plist = scsi::readDefectData(scsi::DefectList::Primary);
+  EXPECT_EQ(bytes(plist), (V{0x37, 0, 0x15, 0, 0, 0, 0, 0x20, 0x00, 0}));
+  EXPECT_EQ(plist.dataLength, 8192u);
+  EXPECT_EQ(bytes(scsi::readDefectData(scsi::DefectList::Grown)),
+            (V{0x37, 0, 0x0D, 0, 0, 0, 0, 0x20, 0x00, 0}));
+
+  scsi::Command select = scsi::modeSelect(0x1A);
+  EXPECT_EQ(bytes(select), (V{0x15, 0x11, 0, 0, 0x1A, 0}));
+  EXPECT_EQ(select.direction, scsi::Direction::Out);
+  EXPECT_EQ(select.dataLength, 84u);
+}
+
+TEST(ScsiCommands, ModeSenseCombinesPageCodeAndControl) {
+  // Caching page with the four page controls: current, changeable, default, saved.
+  const uint8_t expected[] = {0x08, 0x48, 0x88, 0xC8};
+  for (uint8_t control = 0; control < 4; ++control) {
+    scsi::Command c = scsi::modeSense(0x08, control);
+    EXPECT_EQ(bytes(c), (V{0x1A, 0, expected[control], 0, 84, 0})) << int(control);
+    EXPECT_EQ(c.dataLength, 84u);
+  }
+  EXPECT_EQ(scsi::modeSense(0x3F, scsi::kPageSaved).cdb[2], 0xFF);
+}
+
+// A MODE SENSE(6) answer: 4-byte header, bdl bytes of block descriptors, then a page.
+std::vector<uint8_t> modeAnswer(uint8_t bdl, uint8_t pageCode, uint8_t pageLength) {
+  std::vector<uint8_t> data(84, 0xEE);
+  data[0] = static_cast<uint8_t>(3 + bdl + 2 + pageLength);
+  data[1] = 0;
+  data[2] = 0x10;
+  data[3] = bdl;
+  data[4 + bdl] = pageCode;
+  data[5 + bdl] = pageLength;
+  return data;
+}
+
+TEST(ScsiCommands, ModeSelectListFollowsTheAnswersOwnLengths) {
+  // Caching page 0x88 (saveable) behind one 8-byte block descriptor.
+  std::vector<uint8_t> list = modeAnswer(8, 0x88, 0x12);
+  EXPECT_EQ(scsi::modeSelectListLength(list.data(), list.size()), 4 + 8 + 0x12 + 2);
+  ASSERT_TRUE(scsi::prepareModeSelectList(list.data(), list.size()));
+  EXPECT_EQ(list[0], 0);     // mode data length is reserved on a select
+  EXPECT_EQ(list[2], 0x10);  // the rest of the header stays
+  EXPECT_EQ(list[12], 0x08); // PS bit cleared, page code kept
+  EXPECT_EQ(list[13], 0x12);
+  EXPECT_EQ(list[14], 0xEE);
+
+  std::vector<uint8_t> bare = modeAnswer(0, 0x0A, 0x0A);
+  EXPECT_EQ(scsi::modeSelectListLength(bare.data(), bare.size()), 4 + 0x0A + 2);
+}
+
+TEST(ScsiCommands, ModeSelectRefusesLengthsPointingOutsideTheBuffer) {
+  // A device that claims 200 bytes of block descriptors, or a page longer than the
+  // buffer: nothing is changed and no length is offered.
+  std::vector<uint8_t> list = modeAnswer(0, 0x88, 0x10);
+  list[3] = 200;
+  std::vector<uint8_t> before = list;
+  EXPECT_EQ(scsi::modeSelectListLength(list.data(), list.size()), 0);
+  EXPECT_FALSE(scsi::prepareModeSelectList(list.data(), list.size()));
+  EXPECT_EQ(list, before);
+
+  std::vector<uint8_t> longPage = modeAnswer(8, 0x88, 0x50);  // 4 + 8 + 0x50 + 2 > 84
+  EXPECT_EQ(scsi::modeSelectListLength(longPage.data(), longPage.size()), 0);
+  std::vector<uint8_t> fits = modeAnswer(8, 0x88, 84 - 14);  // exactly the buffer
+  EXPECT_EQ(scsi::modeSelectListLength(fits.data(), fits.size()), 84);
+
+  EXPECT_EQ(scsi::modeSelectListLength(list.data(), 3), 0);
+  EXPECT_FALSE(scsi::prepareModeSelectList(nullptr, 84));
+}
+
+TEST(ScsiCommands, FillExecBlockClearsEverythingItDoesNotSet) {
+  scsi::ExecCommandBlock block;
+  std::memset(&block, 0xA5, sizeof block);  // leftovers of an earlier request
+  uint8_t buffer[84];
+  scsi::fillExecBlock(block, 3, 6, scsi::modeSense(0x08, 1), buffer);
+
+  const uint8_t* raw = reinterpret_cast<const uint8_t*>(&block);
+  EXPECT_EQ(raw[0], 2);      // execute
+  EXPECT_EQ(raw[1], 0);      // status
+  EXPECT_EQ(raw[2], 3);      // adapter
+  EXPECT_EQ(raw[3], 0x48);   // read, post event
+  EXPECT_EQ(raw[8], 6);      // target
+  EXPECT_EQ(raw[9], 0);      // LUN 0
+  EXPECT_EQ(block.dataLength, 84u);
+  EXPECT_EQ(block.dataBuffer, reinterpret_cast<uintptr_t>(buffer));
+  EXPECT_EQ(raw[20], 14);    // sense length
+  EXPECT_EQ(raw[21], 6);     // CDB length
+  EXPECT_EQ(block.completionEvent, 0u);
+  EXPECT_EQ(std::vector<uint8_t>(raw + 48, raw + 54), (V{0x1A, 0, 0x48, 0, 84, 0}));
+  for (size_t i : {4, 5, 6, 7, 10, 11, 22, 23}) EXPECT_EQ(raw[i], 0) << i;
+  for (size_t i = 28; i < 48; ++i) EXPECT_EQ(raw[i], 0) << i;
+  for (size_t i = 54; i < 80; ++i) EXPECT_EQ(raw[i], 0) << i;
+
+  scsi::fillExecBlock(block, 0, 1, scsi::modeSelect(26), buffer);
+  EXPECT_EQ(block.header.flags, 0x50);
+  scsi::fillExecBlock(block, 0, 1, scsi::readDefectData(scsi::DefectList::Grown), buffer);
+  EXPECT_EQ(block.cdbLength, 10);
+  EXPECT_EQ(block.dataLength, 8192u);
+}
+
+}  // namespace
