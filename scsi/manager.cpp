@@ -1,32 +1,51 @@
 #include "scsi/manager.h"
 
+#include "framework/msgbox.h"
+#include "scsi/scsi_res.h"
+
 namespace scsi {
 
+namespace {
+// GetProcAddress answers a generic pointer; the entry points are C-convention functions.
+template <typename Fn>
+Fn resolve(HMODULE library, const char* name) {
+  if (!library) return nullptr;
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+}
+}  // namespace
+
 GetSupportInfoFn resolveSupportInfo(HMODULE library) {
-  return library ? reinterpret_cast<GetSupportInfoFn>(GetProcAddress(library, kGetSupportInfo))
-                 : nullptr;
+  return resolve<GetSupportInfoFn>(library, kGetSupportInfo);
 }
 
 SendCommandFn resolveSendCommand(HMODULE library) {
-  return library ? reinterpret_cast<SendCommandFn>(GetProcAddress(library, kSendCommand))
-                 : nullptr;
+  return resolve<SendCommandFn>(library, kSendCommand);
 }
 
 GetPciConfigFn resolvePciConfig(HMODULE library) {
-  return library ? reinterpret_cast<GetPciConfigFn>(GetProcAddress(library, kGetPciConfig))
-                 : nullptr;
+  return resolve<GetPciConfigFn>(library, kGetPciConfig);
 }
 
-bool ScsiManager::load() {
-  if (!library_) library_ = LoadLibraryA(kManagerFileName);
+bool ScsiManager::load(const char* fileName) {
+  if (!library_) library_ = LoadLibraryA(fileName);
   return library_ != nullptr;
 }
 
 void ScsiManager::unload() {
-  if (library_) {
-    FreeLibrary(library_);
-    library_ = nullptr;
+  if (!library_) {
+    keeper_.reclaim();
+    return;
   }
+  HMODULE released = library_;
+  library_ = nullptr;
+  keeper_.reclaim();
+  FreeLibrary(released);
+  // Still mapped means another reference keeps the manager (and its threads) alive.
+  HMODULE stillThere = nullptr;
+  bool gone = !GetModuleHandleExA(
+      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+      reinterpret_cast<LPCSTR>(released), &stillThere);
+  keeper_.releaseAfterUnload(gone);
 }
 
 uint32_t ScsiManager::supportInfo() const {
@@ -39,5 +58,13 @@ ScsiManager& scsiManager() {
   static ScsiManager manager;
   return manager;
 }
+
+bool startManager(const char* fileName) {
+  if (scsiManager().load(fileName)) return true;
+  fw::messageBox(nullptr, IDS_NO_MANAGER, IDS_SUITE_CAPTION, MB_OK | MB_ICONSTOP);
+  return false;
+}
+
+void stopManager() { scsiManager().unload(); }
 
 }  // namespace scsi

@@ -1,0 +1,81 @@
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "framework/waitcursor.h"
+#include "scsi/manager.h"
+
+namespace scsi {
+
+namespace {
+
+uint32_t address(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
+uint8_t* pointer(uint32_t address) { return reinterpret_cast<uint8_t*>(uintptr_t{address}); }
+
+// The manager's copy of the caller's request, with a fresh event.
+std::unique_ptr<PendingRequest> copyRequest(const ExecCommandBlock& block) {
+  auto request = std::unique_ptr<PendingRequest>(new (std::nothrow) PendingRequest{});
+  if (!request) return nullptr;
+  uint8_t* callerData = pointer(block.dataBuffer);
+  if (block.dataLength) {
+    if (!callerData) return nullptr;
+    request->data.reset(new (std::nothrow) uint8_t[block.dataLength]);
+    if (!request->data) return nullptr;
+    std::memcpy(request->data.get(), callerData, block.dataLength);
+  }
+  request->event = UniqueHandle(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  if (!request->event) return nullptr;
+  request->block = block;
+  request->block.dataBuffer = address(request->data.get());
+  request->block.completionEvent = address(request->event.get());
+  return request;
+}
+
+// The answer into the caller's block and buffer; the caller's own buffer address and
+// event field stay as the caller filled them.
+void copyAnswer(const PendingRequest& request, ExecCommandBlock& block) {
+  uint32_t dataBuffer = block.dataBuffer;
+  uint32_t dataLength = block.dataLength;
+  uint32_t event = block.completionEvent;
+  block = request.block;
+  block.dataBuffer = dataBuffer;
+  block.dataLength = dataLength;
+  block.completionEvent = event;
+  if (dataLength) std::memcpy(pointer(dataBuffer), request.data.get(), dataLength);
+}
+
+}  // namespace
+
+SendResult ScsiManager::send(ExecCommandBlock& block, uint32_t waitMs, Feedback feedback) {
+  keeper_.reclaim();
+  SendResult result;
+  // Status is the manager's field: a request it never finished shows 0, whatever the
+  // block held before.
+  block.header.status = kStatusPending;
+  SendCommandFn sendCommand = resolveSendCommand(library_);
+  if (!sendCommand) return result;
+  std::unique_ptr<PendingRequest> request = copyRequest(block);
+  if (!request) return result;
+
+  if (feedback == Feedback::WaitCursor) fw::doWaitCursor(1);
+  ResetEvent(request->event.get());
+  result.sendResult = sendCommand(&request->block);
+  if (result.sendResult != 0) {
+    result.end = WaitEnd::Answered;
+  } else {
+    DWORD waited = WaitForSingleObject(request->event.get(), waitMs);
+    result.end = waited == WAIT_OBJECT_0 ? WaitEnd::Signalled : WaitEnd::Expired;
+  }
+  if (feedback == Feedback::WaitCursor) fw::doWaitCursor(0);
+
+  if (result.end == WaitEnd::Expired) keeper_.keep(std::move(request));
+  else copyAnswer(*request, block);
+  result.ok = block.header.status == kStatusDone;
+  return result;
+}
+
+SendResult sendAndWait(ExecCommandBlock& block, uint32_t waitMs, Feedback feedback) {
+  return scsiManager().send(block, waitMs, feedback);
+}
+
+}  // namespace scsi
