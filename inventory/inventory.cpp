@@ -8,13 +8,11 @@
 #include "inventory/inventory_res.h"
 #include "inventory/model_table.h"
 #include "scsi/bytes.h"
+#include "scsi/commands.h"
 
 namespace inv {
 
 namespace {
-
-constexpr uint8_t kInquiryOpcode = 0x12;
-constexpr uint8_t kInquiryCdbLength = 6;
 
 // The manager's identifier fields carry no NUL when 16 characters long.
 template <size_t N, size_t M>
@@ -153,7 +151,7 @@ bool identifyModel(HostAdapterInfo& record) {
 }
 
 void fillDevice(DeviceInfo& device, const HostAdapterInfo& record, uint8_t target,
-                const uint8_t (&inquiry)[kInquiryLength]) {
+                const uint8_t (&inquiry)[scsi::kInquiryLength]) {
   device = DeviceInfo{};
   device.adapterNumber = record.adapterNumber;
   device.target = target;
@@ -172,22 +170,14 @@ void fillDevice(DeviceInfo& device, const HostAdapterInfo& record, uint8_t targe
 uint8_t scanDevices(ManagerPort& manager, HostAdapterInfo& record) {
   std::unique_ptr<ScanSession> session = manager.beginScan();
   if (!session) return 0;
+  const scsi::Command inquiry = scsi::inquiry();
   uint8_t count = 0;
   unsigned targets = std::min<unsigned>(record.maxTargets, kMaxDevices);
   for (unsigned t = 0; t < targets; ++t) {
-    scsi::ExecCommandBlock block{};
-    block.header.command = scsi::kCmdExecute;
-    block.header.adapterNumber = record.adapterNumber;
-    block.header.flags = scsi::kFlagsRead;
-    block.target = static_cast<uint8_t>(t);
-    block.lun = 0;
-    block.dataLength = kInquiryLength;
-    block.senseLength = scsi::kSenseLength;
-    block.cdbLength = kInquiryCdbLength;
-    block.cdb[0] = kInquiryOpcode;
-    block.cdb[4] = kInquiryLength;
-    uint8_t data[kInquiryLength] = {};
-    Completion completion = session->execute(block, data, kInquiryLength);
+    uint8_t data[scsi::kInquiryLength] = {};
+    scsi::ExecCommandBlock block;
+    scsi::fillExecBlock(block, record.adapterNumber, static_cast<uint8_t>(t), inquiry, data);
+    Completion completion = session->execute(block, data, scsi::kInquiryLength);
     // A request that completed through its event without success ends the adapter's
     // scan; an immediate refusal or an expired wait only skips the target.
     if (completion == Completion::Signalled && block.header.status != scsi::kStatusDone) break;

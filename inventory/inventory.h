@@ -14,11 +14,11 @@
 #include "inventory/manager_port.h"
 #include "inventory/message.h"
 #include "inventory/records.h"
+#include "scsi/commands.h"
 
 namespace inv {
 
 constexpr uint8_t kDefaultTargets = 8;  // adapterUnique byte 3 of 0
-constexpr uint32_t kInquiryLength = 36;
 constexpr const char* kPciConfigFunctionText = "GetHAPCIConfigInfo()";
 
 // The inventory state of one automation object: the array is built by the first
@@ -78,6 +78,6 @@ void makeLabels(HostAdapterInfo* records, int32_t count);
 
 // A device record from a 36-byte INQUIRY answer.
 void fillDevice(DeviceInfo& device, const HostAdapterInfo& record, uint8_t target,
-                const uint8_t (&inquiry)[kInquiryLength]);
+                const uint8_t (&inquiry)[scsi::kInquiryLength]);
 
 }  // namespace inv

@@ -17,6 +17,3 @@
 #define IDS_DEVTYPE_COMMUNICATIONS 32871
 #define IDS_DEVTYPE_UNKNOWN 32872
 #define IDS_GENERIC_ADAPTER 32973
-
-// The caption of Corvath's messages, defined by the SCSI layer's fragment.
-#define IDS_INVENTORY_CAPTION 32848

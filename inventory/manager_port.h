@@ -23,10 +23,10 @@ enum class Completion {
 class ScanSession {
  public:
   virtual ~ScanSession() = default;
-  // Sends a filled execute block (its dataBuffer and completionEvent are the session's
-  // to set) and waits for it when the manager says it is pending. On return `block`
-  // and the `length` bytes of `data` hold what the manager wrote, unless the wait
-  // expired: then they are left as they were sent.
+  // Sends a filled execute block whose buffer is `data` (`length` bytes), with the
+  // session's event, and waits for it when the manager says it is pending. On return
+  // `block` and `data` hold what the manager wrote, unless the wait expired: then they
+  // are left as they were sent (the manager keeps working on a copy of its own).
   virtual Completion execute(scsi::ExecCommandBlock& block, uint8_t* data, uint32_t length) = 0;
 };
 
