@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "inventory/library_port.h"
 #include "tests/support/modal_driver.h"
@@ -55,32 +56,38 @@ class ActiveWindow {
 
 TEST(InventoryMessages, ShowTheirTextsOwnedByTheActiveWindow) {
   ActiveWindow owner;
-  ASSERT_EQ(GetActiveWindow(), owner.get());
   inv::MessageBoxSink sink;
-  orvtest::ModalDriver driver;
-  SeenBox unsupported, missing, noCards, notInitialised;
-  expectBox(driver, unsupported, "inventory_adapter_not_supported");
-  expectBox(driver, missing);
-  expectBox(driver, noCards);
-  expectBox(driver, notInitialised);
-  sink.show(1228, {inv::MessageArg::ofNumber(0x5c99), inv::MessageArg::ofNumber(0x1)});
-  sink.show(1229, {inv::MessageArg::ofText(inv::kPciConfigFunctionText)});
-  sink.show(32835, {});
-  sink.show(32836, {});
-  EXPECT_TRUE(driver.allDone());
-
-  EXPECT_EQ(unsupported.text,
-            "A SCSI Host Adapter with\n\n     Device ID: 5C99h,  Subsystem ID: 0001h\n\nis not "
-            "fully supported by this application.\n\nSome of the Host Adapter's information "
-            "and settings\nmay not be available for viewing.");
-  EXPECT_EQ(missing.text,
-            "The WinVRAX version on your computer does not support\nGetHAPCIConfigInfo() "
-            "function.\nPlease obtain an OEM version of WinVRAX.");
-  EXPECT_EQ(noCards.text, "There is no Velmora SCSI Cards in your computer.");
-  EXPECT_EQ(notInitialised.text, "Unable to initialize VRAX for Windows!");
-  for (const SeenBox* seen : {&unsupported, &missing, &noCards, &notInitialised}) {
-    EXPECT_EQ(seen->owner, owner.get());
-    EXPECT_TRUE(seen->exclamation);
+  struct Case {
+    unsigned id;
+    std::vector<inv::MessageArg> args;
+    const char* text;
+  } cases[] = {
+      {1228,
+       {inv::MessageArg::ofNumber(0x5c99), inv::MessageArg::ofNumber(0x1)},
+       "A SCSI Host Adapter with\n\n     Device ID: 5C99h,  Subsystem ID: 0001h\n\nis not "
+       "fully supported by this application.\n\nSome of the Host Adapter's information "
+       "and settings\nmay not be available for viewing."},
+      {1229,
+       {inv::MessageArg::ofText(inv::kPciConfigFunctionText)},
+       "The WinVRAX version on your computer does not support\nGetHAPCIConfigInfo() "
+       "function.\nPlease obtain an OEM version of WinVRAX."},
+      {32835, {}, "There is no Velmora SCSI Cards in your computer."},
+      {32836, {}, "Unable to initialize VRAX for Windows!"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.id);
+    orvtest::ModalDriver driver;
+    SeenBox seen;
+    expectBox(driver, seen, c.id == 1228 ? "inventory_adapter_not_supported" : nullptr);
+    // Other programs of a parallel test run may take the activation away; the box
+    // must be owned by whatever window is active when it is shown.
+    SetActiveWindow(owner.get());
+    HWND active = GetActiveWindow();
+    sink.show(c.id, c.args);
+    EXPECT_TRUE(driver.allDone());
+    EXPECT_EQ(seen.text, c.text);
+    EXPECT_EQ(seen.owner, active);
+    EXPECT_TRUE(seen.exclamation);
   }
 }
 
