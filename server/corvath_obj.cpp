@@ -1,0 +1,94 @@
+#include "server/corvath_obj.h"
+
+#include "corvath_idl.h"
+#include "framework/classfactory.h"
+#include "inventory/device_types.h"
+#include "server/icons_res.h"
+#include "server/module.h"
+
+namespace srv {
+namespace {
+
+// Dispatch ids are the positions in this table; they are part of the interface.
+constexpr fw::DispatchMember kMembers[] = {
+    fw::dispatchMethod<&CorvathObj::showDeviceList>(1, "ShowDeviceList"),
+    fw::dispatchMethod<&CorvathObj::getHostAdaptersCount>(2, "GetHostAdaptersCount"),
+    fw::dispatchMethod<&CorvathObj::getHostAdaptersList>(3, "GetHostAdaptersList"),
+    fw::dispatchMethod<&CorvathObj::showHostAdapterProperty>(4, "ShowHostAdapterProperty"),
+    fw::dispatchMethod<&CorvathObj::showDeviceProperty>(5, "ShowDeviceProperty"),
+    fw::dispatchMethod<&CorvathObj::getDeviceIcon>(6, "GetDeviceIcon"),
+    fw::dispatchMethod<&CorvathObj::getHostAdapterIcon>(7, "GetHostAdapterIcon"),
+    fw::dispatchMethod<&CorvathObj::getScsiLogoIcon>(8, "GetScsiLogoIcon"),
+    fw::dispatchMethod<&CorvathObj::showVelmoraAboutDialog>(9, "ShowVelmoraAboutDialog"),
+    fw::dispatchMethod<&CorvathObj::getVelmoraIcon>(10, "GetVelmoraIcon"),
+    fw::dispatchMethod<&CorvathObj::getAppListCount>(11, "GetAppListCount"),
+    fw::dispatchMethod<&CorvathObj::getAppList>(12, "GetAppList"),
+    fw::dispatchMethod<&CorvathObj::showSeldarn>(13, "ShowSeldarn"),
+};
+const fw::DispatchTable kTable(kMembers);
+
+constexpr bool idsArePositions() {
+  for (size_t i = 0; i < sizeof kMembers / sizeof kMembers[0]; ++i) {
+    if (kMembers[i].id != static_cast<DISPID>(i + 1)) return false;
+  }
+  return true;
+}
+static_assert(idsArePositions(), "dispatch ids are the 1-based positions");
+
+}  // namespace
+
+long sharedIcon(unsigned id) {
+  HICON icon = LoadIconA(corvathModule().instance(), MAKEINTRESOURCEA(id));
+  return static_cast<long>(reinterpret_cast<intptr_t>(icon));
+}
+
+CorvathObj::CorvathObj() : AutomationObject(this, kTable, DIID_ICorvathObj) {}
+
+void CorvathObj::showDeviceList(long pHA) {
+  // The device list window opens here once it is part of the module.
+}
+
+long CorvathObj::getHostAdaptersCount() { return inventory_.countAdapters(); }
+
+long CorvathObj::getHostAdaptersList() {
+  return static_cast<long>(inventory_.buildAdapterList());
+}
+
+void CorvathObj::showHostAdapterProperty(long HAptr, short Page) {
+  // The adapter property sheet opens here once it is part of the module.
+}
+
+void CorvathObj::showDeviceProperty(long DevPtr) {
+  // The device property sheet opens here once it is part of the module.
+}
+
+long CorvathObj::getDeviceIcon(short DevType) {
+  return sharedIcon(inv::deviceTypeIcon(static_cast<unsigned>(DevType) & 0xFF));
+}
+
+long CorvathObj::getHostAdapterIcon() { return sharedIcon(IDI_HOST_ADAPTER); }
+
+long CorvathObj::getScsiLogoIcon() { return sharedIcon(IDI_SCSI_LOGO); }
+
+void CorvathObj::showVelmoraAboutDialog() {
+  // The About box opens here once it is part of the module.
+}
+
+long CorvathObj::getVelmoraIcon() { return sharedIcon(IDI_VELMORA); }
+
+short CorvathObj::getAppListCount(short DevType) {
+  // The application list answers here once it is part of the module.
+  return 0;
+}
+
+void CorvathObj::getAppList(short DevType, long pAppDescr) {
+  // The application list fills the caller's array here once it is part of the module.
+}
+
+void CorvathObj::showSeldarn(long HAptr) {
+  // The BIOS configuration editor opens here once it is part of the module.
+}
+
+HRESULT createCorvathObj(REFIID iid, void** out) { return fw::createObject<CorvathObj>(iid, out); }
+
+}  // namespace srv

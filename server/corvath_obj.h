@@ -1,0 +1,45 @@
+// CorvathObj: the one automation object of Corvath. The front ends create it by its
+// ProgID and call it by dispatch id (scripts by name); see the member table in
+// corvath_obj.cpp for ids, argument and result types. Addresses of records cross the
+// interface as 32-bit integers: the server runs in the client's process.
+#pragma once
+
+#include <windows.h>
+
+#include "framework/dispatch.h"
+#include "inventory/library_port.h"
+
+namespace srv {
+
+class CorvathObj : public fw::AutomationObject {
+ public:
+  CorvathObj();
+
+  // The automation methods, in dispatch-id order.
+  void showDeviceList(long pHA);
+  long getHostAdaptersCount();
+  long getHostAdaptersList();
+  void showHostAdapterProperty(long HAptr, short Page);
+  void showDeviceProperty(long DevPtr);
+  long getDeviceIcon(short DevType);
+  long getHostAdapterIcon();
+  long getScsiLogoIcon();
+  void showVelmoraAboutDialog();
+  long getVelmoraIcon();
+  short getAppListCount(short DevType);
+  void getAppList(short DevType, long pAppDescr);
+  void showSeldarn(long HAptr);
+
+ private:
+  ~CorvathObj() override = default;  // frees the adapter array with the inventory
+
+  inv::AdapterInventory inventory_;
+};
+
+// The class factory's creation function.
+HRESULT createCorvathObj(REFIID iid, void** out);
+
+// Icons come from Corvath's own resources as shared handles: clients never destroy them.
+long sharedIcon(unsigned id);
+
+}  // namespace srv
