@@ -3,6 +3,7 @@
 #include "corvath_idl.h"
 #include "framework/classfactory.h"
 #include "inventory/device_types.h"
+#include "server/applist_registry.h"
 #include "server/icons_res.h"
 #include "server/module.h"
 
@@ -77,12 +78,14 @@ void CorvathObj::showVelmoraAboutDialog() {
 long CorvathObj::getVelmoraIcon() { return sharedIcon(IDI_VELMORA); }
 
 short CorvathObj::getAppListCount(short DevType) {
-  // The application list answers here once it is part of the module.
-  return 0;
+  return countApps(static_cast<uint8_t>(DevType & 0xFF));
 }
 
 void CorvathObj::getAppList(short DevType, long pAppDescr) {
-  // The application list fills the caller's array here once it is part of the module.
+  // The caller's array, sized by GetAppListCount for the same type. A null address
+  // has no room for anything.
+  auto* out = inv::fromAddress<AppDescriptor>(static_cast<uint32_t>(pAppDescr));
+  if (out) listApps(static_cast<uint8_t>(DevType & 0xFF), out);
 }
 
 void CorvathObj::showSeldarn(long HAptr) {
