@@ -36,6 +36,8 @@ orv_win_test(server_applist_test
   DEPS server_services)
 if(TARGET server_applist_test)
   add_dependencies(server_applist_test server_applist_probe)
+  # The per-user AppList key is shared by every test that writes it: they take this lock.
+  set_tests_properties(server_applist_test PROPERTIES RESOURCE_LOCK hkcu_applist)
 endif()
 orv_win_test(server_help_test
   SOURCES ${_srv_tests}/win/server_help_test.cpp ${_srv_tests}/win/server_help_test.rc
