@@ -90,6 +90,7 @@ struct Device {
   std::vector<Defect> primary;
   std::vector<Defect> grown;
   Rate rate;
+  bool emptyForMissingPage = false;  // MODE SENSE of a page it lacks: no page, no error
   bool hasCompletion = false;
   Completion completion = Completion::Immediate;
   std::vector<Fault> faults;

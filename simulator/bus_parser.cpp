@@ -164,7 +164,7 @@ class Parser {
       return void(adapterKey());
     }
     if (k == "inquiry" || k == "capacity" || k == "page" || k == "plist" || k == "glist" ||
-        k == "rate" || k == "completion" || k == "fault") {
+        k == "rate" || k == "completion" || k == "fault" || k == "missing-page") {
       return void(deviceKey());
     }
     fail("unknown key " + quote(k));
@@ -404,6 +404,14 @@ class Parser {
         if (tokens_[2].text != "x2") return fail("a rate may only be followed by \"x2\"");
         d.rate.doubled = true;
       }
+      return true;
+    }
+    if (k == "missing-page") {
+      if (!argCount(1, 1)) return false;
+      if (tokens_[1].text != "check" && tokens_[1].text != "empty") {
+        return fail("missing-page must be \"check\" or \"empty\"");
+      }
+      d.emptyForMissingPage = tokens_[1].text == "empty";
       return true;
     }
     if (k == "completion") {
@@ -681,6 +689,8 @@ ParseResult parseBus(std::string_view text, std::string_view name) {
     r.error = std::string(name) + ":0: the description is not text (it holds a NUL byte)";
     return r;
   }
+  // A byte-order mark, as some editors write it, is not part of the first key.
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
   return Parser(name).run(text);
 }
 

@@ -63,9 +63,14 @@ CommandResult readCapacity(const Device& d, uint32_t bufferLength) {
 
 CommandResult modeSense(const Device& d, const uint8_t* cdb, uint32_t bufferLength) {
   if (cdb[3] != 0) return checkCondition(kKeyIllegalRequest, kAscInvalidFieldInCdb, 0);
-  std::vector<uint8_t> data =
-      modeSenseData(d, cdb[2] & 0x3F, cdb[2] >> 6, (cdb[1] & 0x08) != 0);
-  if (data.empty()) return checkCondition(kKeyIllegalRequest, kAscInvalidFieldInCdb, 0);
+  const bool dbd = (cdb[1] & 0x08) != 0;
+  std::vector<uint8_t> data = modeSenseData(d, cdb[2] & 0x3F, cdb[2] >> 6, dbd);
+  if (data.empty()) {
+    if (!d.emptyForMissingPage) return checkCondition(kKeyIllegalRequest, kAscInvalidFieldInCdb, 0);
+    data = modeSenseData(d, 0x3F, 0, dbd);  // the header and descriptor alone
+    data.resize(4 + data[3]);
+    data[0] = static_cast<uint8_t>(data.size() - 1);
+  }
   return deliver(data, cdb[4], bufferLength);
 }
 

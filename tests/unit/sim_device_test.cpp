@@ -25,6 +25,7 @@ adapter 0
     glist 100/1/4294967295
   device 1
     inquiry 01 80
+    missing-page empty
 )";
 
 class SimDevice : public ::testing::Test {
@@ -141,7 +142,10 @@ TEST_F(SimDevice, ModeSenseHonoursAllocationLengthAndDbd) {
 
   expectCheck(run(disk, {0x1A, 0, 0x1C, 0, 84}, 84), 5, 0x24, 0);  // no such page
   expectCheck(run(disk, {0x1A, 0, 0x08, 1, 84}, 84), 5, 0x24, 0);  // no subpages
-  expectCheck(run(tape, {0x1A, 0, 0x08, 0, 84}, 84), 5, 0x24, 0);
+  // A device may answer a page it lacks with the header and descriptor alone.
+  r = run(tape, {0x1A, 0, 0x08, 0, 84}, 84);
+  EXPECT_EQ(r.status, scsi::kStatusDone);
+  EXPECT_EQ(r.dataIn, (std::vector<uint8_t>{11, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0, 0}));
   // A device without pages still answers "all pages" with the header.
   r = run(tape, {0x1A, 0, 0x3F, 0, 84}, 84);
   EXPECT_EQ(r.status, scsi::kStatusDone);

@@ -196,6 +196,7 @@ TEST(SimBusParser, BadDescriptionsAreRefusedNamingFileAndLine) {
       {(device + "    capacity 0 512\n"), "capacity needs a block count and a block length above 0", 5},
       {(device + "    rate fast\n"), "bad rate \"fast\"", 5},
       {(device + "    completion later\n"), "completion must be \"immediate\" or \"pending\"", 5},
+      {(device + "    missing-page ignore\n"), "missing-page must be \"check\" or \"empty\"", 5},
       {"adapter 0\n  scsi-id\n", "missing value for \"scsi-id\"", 2},
       {"adapter 0\n  scsi-id 1 2\n", "too many values for \"scsi-id\"", 2},
       {"adapter 0\n  scsi-id 32\n", "bad SCSI ID \"32\"", 2},
@@ -231,6 +232,11 @@ TEST(SimBusParser, LimitsOfCountsAndSizes) {
   r = sim::parseBus(std::string("adapter 0\n\0", 11), "nul.bus");
   EXPECT_FALSE(r.ok);
   EXPECT_NE(r.error.find("not text"), std::string::npos);
+
+  // Windows line ends and a byte-order mark are taken in stride.
+  r = sim::parseBus("\xEF\xBB\xBF" "adapter 0\r\n  identifier X\r\n", "crlf.bus");
+  ASSERT_TRUE(r.ok) << r.error;
+  EXPECT_EQ(r.bus.adapters[0].identifier, "X");
 
   // An empty description is a manager with no adapters.
   r = sim::parseBus("# nothing here\n", "empty.bus");

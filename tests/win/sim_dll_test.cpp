@@ -239,7 +239,7 @@ TEST_F(SimDll, RequestsCompleteAtOnceOrFromTheSimulatorsThread) {
   EXPECT_EQ(lib.send(&later.block), 0u);
   ASSERT_TRUE(later.signalled(5000));
   EXPECT_EQ(later.block.header.status, scsi::kStatusDone);
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(later.data.data()) + 8, 8), "HALDEN  ");
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(later.data.data()) + 8, 8), "ARVELL  ");
 
   Request capacity(0, 0, {0x25}, 8);
   sendAndWait(capacity);
