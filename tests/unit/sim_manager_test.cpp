@@ -1,6 +1,5 @@
 // The simulated manager over a bus: support word, adapter inquiry, execute requests with
-// their completion and faults, saved values kept between loads, the miniport answers
-// and the log lines.
+// their completion and faults, saved values kept between loads, the miniport answers.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -9,7 +8,6 @@
 #include "scsi/bytes.h"
 #include "scsi/miniport_request.h"
 #include "scsi/records.h"
-#include "simulator/request_log.h"
 #include "simulator/simulator.h"
 
 namespace {
@@ -408,31 +406,6 @@ TEST(SimDeviceName, ScsiPortNamesAreRecognised) {
   EXPECT_EQ(sim::portFromDeviceName("\\\\.\\Scsix:"), -1);
   EXPECT_EQ(sim::portFromDeviceName("C:\\Scsi1:"), -1);
   EXPECT_EQ(sim::portFromDeviceName(""), -1);
-}
-
-TEST(SimRequestLog, LinesAreStableAndComplete) {
-  const uint8_t block[] = {0x02, 0x00, 0x01, 0x48};
-  EXPECT_EQ(sim::logReceived(7, block, 4), "#7 recv 02 00 01 48");
-  EXPECT_EQ(sim::logData(7, block, 2), "#7 data 02 00");
-  EXPECT_EQ(sim::logPending(7, sim::Timing::Pending, 0), "#7 pending");
-  EXPECT_EQ(sim::logPending(7, sim::Timing::Pending, 30), "#7 pending delay=30");
-  EXPECT_EQ(sim::logPending(7, sim::Timing::Late, 0), "#7 pending late");
-  EXPECT_EQ(sim::logPending(7, sim::Timing::Never, 0), "#7 pending never");
-  sim::CommandResult r = sim::checkCondition(5, 0x26, 0);
-  EXPECT_EQ(sim::logDone(7, r, 0), "#7 done status=04 ha=00 ts=02 in=0 sense=05/26/00");
-  r = sim::CommandResult{};
-  EXPECT_EQ(sim::logDone(8, r, 36), "#8 done status=01 ha=00 ts=00 in=36");
-  EXPECT_EQ(sim::logInquiryDone(9, 1), "#9 done status=01");
-  EXPECT_EQ(sim::logPci(10, 2, 256, true), "#10 pci adapter=2 length=256 result=1");
-  EXPECT_EQ(sim::logMiniportOpen(11, "\\\\.\\Scsi0:", 0, true), "#11 mopen \"\\\\.\\Scsi0:\" port=0 result=1");
-  EXPECT_EQ(sim::logMiniportReceived(12, 0, 0x4D008, 2, 2, block),
-            "#12 mrecv port=0 code=0004D008 in=2 out=2 02 00");
-  sim::MiniportAnswer a;
-  a.error = 87;
-  EXPECT_EQ(sim::logMiniportDone(12, a, nullptr), "#12 mdone result=0 error=87");
-  EXPECT_EQ(sim::logBusLoaded("x.bus", 6), "bus \"x.bus\": 6 adapters");
-  EXPECT_EQ(sim::logError("x.bus:3: bad"), "error x.bus:3: bad");
-  EXPECT_EQ(sim::hexBytes(nullptr, 3), "");
 }
 
 }  // namespace
