@@ -3,7 +3,9 @@
 #include "corvath_idl.h"
 #include "framework/classfactory.h"
 #include "inventory/device_types.h"
+#include "server/about.h"
 #include "server/applist_registry.h"
+#include "server/devicelist.h"
 #include "server/icons_res.h"
 #include "server/module.h"
 
@@ -46,7 +48,11 @@ long sharedIcon(unsigned id) {
 CorvathObj::CorvathObj() : AutomationObject(this, kTable, DIID_ICorvathObj) {}
 
 void CorvathObj::showDeviceList(long pHA) {
-  // The device list window opens here once it is part of the module.
+  const auto* adapter = inv::fromAddress<const inv::HostAdapterInfo>(static_cast<uint32_t>(pHA));
+  if (!adapter) return;
+  srv::showDeviceList(*adapter, [this](const inv::DeviceInfo& device) {
+    showDeviceProperty(static_cast<long>(inv::addressOf(&device)));
+  });
 }
 
 long CorvathObj::getHostAdaptersCount() { return inventory_.countAdapters(); }
@@ -71,9 +77,7 @@ long CorvathObj::getHostAdapterIcon() { return sharedIcon(IDI_HOST_ADAPTER); }
 
 long CorvathObj::getScsiLogoIcon() { return sharedIcon(IDI_SCSI_LOGO); }
 
-void CorvathObj::showVelmoraAboutDialog() {
-  // The About box opens here once it is part of the module.
-}
+void CorvathObj::showVelmoraAboutDialog() { showAbout(); }
 
 long CorvathObj::getVelmoraIcon() { return sharedIcon(IDI_VELMORA); }
 
