@@ -96,6 +96,7 @@ BOOL CDeviceListDlg::onInitDialog() {
     if (n > 0 && n < sizeof shortPath) background = fw::setTiledBackground(list, shortPath);
   }
   if (!background) fw::paintTiledBackground(list, picture);
+  SendMessageA(list, LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(CLR_NONE));
 
   applyViewMode(viewMode);
 
@@ -195,8 +196,9 @@ void CDeviceListDlg::toggleStatusBar() {
 }
 
 void CDeviceListDlg::layout(int width, int height) {
-  if (!list || !statusBar.exists()) return;
-  const int barHeight = statusBarVisible ? statusBar.layout() : 0;
+  if (!list) return;
+  // Without a status bar (it could not be created) the list takes the whole window.
+  const int barHeight = statusBar.exists() && statusBarVisible ? statusBar.layout() : 0;
   MoveWindow(list, 0, 0, width, height > barHeight ? height - barHeight : 0, TRUE);
 }
 

@@ -31,3 +31,12 @@ orv_win_test(about_box_test
   SOURCES ${CMAKE_SOURCE_DIR}/tests/win/about_box_test.cpp
           ${CMAKE_SOURCE_DIR}/tests/win/devlist_test.rc
   DEPS server_windows)
+
+# Through the automation object on a simulated bus, as a front end opens the window.
+orv_win_test(devlist_server_test
+  SOURCES ${CMAKE_SOURCE_DIR}/tests/win/devlist_server_test.cpp
+          ${CMAKE_SOURCE_DIR}/tests/win/server_support.cpp
+  DEPS client framework comctl32 ole32 oleaut32 advapi32)
+if(TARGET devlist_server_test)
+  add_dependencies(devlist_server_test corvath wnvrax32)
+endif()

@@ -36,15 +36,6 @@ TEST(DevlistColumns, FixedWidthsAndTheRestOfTheWindow) {
   EXPECT_EQ(srv::columnWidth(srv::kReportColumns[1], 600), 115);
 }
 
-TEST(DevlistViews, CommandsMapToStylesAndImageLists) {
-  ASSERT_NE(srv::viewModeRow(32788), nullptr);
-  EXPECT_EQ(srv::viewModeRow(32788)->images, srv::ImageSize::Large);
-  EXPECT_EQ(srv::viewModeRow(32791)->view, srv::ListView::Report);
-  EXPECT_EQ(srv::viewModeRow(32790)->images, srv::ImageSize::Small);
-  EXPECT_EQ(srv::viewModeRow(32787), nullptr);
-  EXPECT_EQ(srv::viewModeRow(32792), nullptr);
-}
-
 TEST(DevlistSort, ArrangeSetsTheKeyAscendingAndHeadersToggle) {
   srv::SortState s;
   EXPECT_EQ(s.sortKey, srv::kSortNone);

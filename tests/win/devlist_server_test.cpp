@@ -1,0 +1,148 @@
+// The device list as a front end opens it: CorvathObj created through COM, the inventory
+// of a simulated bus, ShowDeviceList with a record's address. The bus has a device of
+// type 11, which this window shows with the "other" icon while GetDeviceIcon(11) answers
+// the host adapter's icon.
+#include <windows.h>
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "client/corvath_obj_driver.h"
+#include "framework/listview.h"
+#include "inventory/records.h"
+#include "server/devicelist_res.h"
+#include "server/icons_res.h"
+#include "tests/support/modal_driver.h"
+#include "tests/support/screenshot.h"
+#include "tests/win/server_support.h"
+
+namespace {
+
+// One adapter that the identification table knows, scanning 16 targets, with a disk, a
+// device of type 11 and a CD-ROM drive.
+constexpr const char* kBus = R"(completion immediate
+adapter 0
+  identifier   "KESTREL-UW"
+  manager-id   "VRAX SIMULATOR"
+  scsi-id      7
+  unique       03 00 02 10 00 00 10 00 00 00 00 00 00 0E 00 81
+  pci 00       5A 1D 21 5C 17 01 90 02 03 00 00 01 08 40 00 00
+  pci 10       01 B8 00 00 00 E0 AF FE 00 00 00 00 00 00 00 00
+  pci 20       00 00 00 00 00 00 00 00 00 00 00 00 5A 1D 60 21
+  pci 30       00 00 00 00 00 00 00 00 00 00 00 00 09 01 08 08
+  device 0
+    inquiry    00 00 02 02 1F 00 00 32 "TESSELL " "TS-9100W        " "0200"
+  device 3
+    inquiry    0B 00 02 02 1F 00 00 00 "HALDEN  " "BRIDGE 11       " "0.9 "
+  device 5
+    inquiry    05 80 02 02 1F 00 00 10 "BRANWICK" "CD-8X           " "1.00"
+)";
+
+// The pixels of an icon drawn at 32 x 32 over a fixed colour.
+std::vector<uint32_t> pixelsOf(HICON icon) {
+  const int size = 32;
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = size;
+  info.bmiHeader.biHeight = -size;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HDC screen = GetDC(nullptr);
+  HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HDC dc = CreateCompatibleDC(screen);
+  ReleaseDC(nullptr, screen);
+  HGDIOBJ old = SelectObject(dc, dib);
+  RECT all = {0, 0, size, size};
+  HBRUSH back = CreateSolidBrush(RGB(1, 2, 3));
+  FillRect(dc, &all, back);
+  DeleteObject(back);
+  DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+  GdiFlush();
+  std::vector<uint32_t> out(static_cast<const uint32_t*>(bits), static_cast<const uint32_t*>(bits) + size * size);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  DeleteObject(dib);
+  return out;
+}
+
+std::vector<uint32_t> resourceIcon(unsigned id) {
+  HICON icon = static_cast<HICON>(LoadImageA(GetModuleHandleA("corvath.dll"), MAKEINTRESOURCEA(id),
+                                             IMAGE_ICON, 32, 32, 0));
+  std::vector<uint32_t> out = icon ? pixelsOf(icon) : std::vector<uint32_t>();
+  if (icon) DestroyIcon(icon);
+  return out;
+}
+
+class DevlistServer : public testing::Test {
+ protected:
+  void SetUp() override {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    bus_ = std::string(temp) + "devlist_type11_" + std::to_string(GetCurrentProcessId()) + ".bus";
+    std::ofstream(bus_, std::ios::binary) << kBus;
+    // Read when the simulated manager is first used in this process.
+    SetEnvironmentVariableA("VRAX_SIM_BUS", bus_.c_str());
+    SetEnvironmentVariableA("VRAX_SIM_STATE", "none");
+    ASSERT_EQ(servertest::registerCorvath(), S_OK);
+    ASSERT_EQ(CoInitialize(nullptr), S_OK);
+  }
+  void TearDown() override {
+    CoUninitialize();
+    DeleteFileA(bus_.c_str());
+  }
+  std::string bus_;
+};
+
+TEST_F(DevlistServer, TypeElevenIsOtherHereAndTheAdapterIconForGetDeviceIcon) {
+  CorvathObjDriver corvath;
+  ASSERT_TRUE(corvath.create());
+  const long address = corvath.GetHostAdaptersList();
+  ASSERT_NE(address, 0);
+  const auto* adapter = inv::fromAddress<inv::HostAdapterInfo>(static_cast<uint32_t>(address));
+  ASSERT_EQ(adapter->deviceCount, 3);
+  ASSERT_EQ(adapter->devices[1].deviceType, 11);
+  EXPECT_EQ(corvath.GetDeviceIcon(11), corvath.GetHostAdapterIcon());
+
+  const std::vector<uint32_t> other = resourceIcon(IDI_DEVICE_OTHER);
+  const std::vector<uint32_t> hostAdapter = resourceIcon(IDI_HOST_ADAPTER);
+  ASSERT_FALSE(other.empty());
+  ASSERT_NE(other, hostAdapter);
+
+  orvtest::ModalDriver driver;
+  driver.expect(std::string(adapter->displayName) + " Devices", [&](HWND dlg) {
+    if (!IsWindowVisible(dlg)) ShowWindow(dlg, SW_SHOWNORMAL);
+    HWND list = GetDlgItem(dlg, IDC_DEVICE_LIST);
+    EXPECT_EQ(orvtest::itemText(dlg, 59393),
+              std::string(adapter->displayName) + " has 3 attached device(s).");
+    LVITEMA item = {};
+    item.mask = LVIF_IMAGE;
+    item.iItem = 1;  // record order: the type 11 device second
+    SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    HIMAGELIST large = reinterpret_cast<HIMAGELIST>(SendMessageA(list, LVM_GETIMAGELIST, LVSIL_NORMAL, 0));
+    HICON shown = ImageList_GetIcon(large, item.iImage, ILD_NORMAL);
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(pixelsOf(shown), other);
+    DestroyIcon(shown);
+    // Open with the device selected goes to ShowDeviceProperty, which returns at once
+    // until the device sheet is part of the module; the window stays.
+    LVITEMA select = {};
+    select.stateMask = select.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(list, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&select));
+    SendMessageA(dlg, WM_COMMAND, ID_DEVICE_OPEN, 0);
+    EXPECT_TRUE(IsWindow(dlg));
+    SendMessageA(dlg, WM_COMMAND, ID_VIEW_DETAILS, 0);
+    EXPECT_EQ(fw::itemText(list, 1, 2), "Unknown");
+    EXPECT_FALSE(orvtest::saveScreenshot(dlg, "devlist_simulated_bus").empty());
+    orvtest::pressButton(dlg, IDCANCEL);
+  });
+  corvath.ShowDeviceList(address);
+  EXPECT_EQ(corvath.lastError(), S_OK);
+  EXPECT_TRUE(driver.allDone());
+  EXPECT_TRUE(driver.unexpected().empty());
+}
+
+}  // namespace
