@@ -2,7 +2,7 @@
 """Draws the pictures of Corvath's device list window and About box:
 
     images/devbackground.bmp   tile behind the device list (24-bit, copied beside corvath.dll)
-    images/about_picture.bmp   picture 1078 of the About box (8-bit with its own palette;
+    bitmaps/about_picture.bmp  picture 1078 of the About box (8-bit with its own palette;
                                pure white is the transparent colour, so nothing inside the
                                picture uses it)
 
@@ -175,11 +175,13 @@ def palette_of(canvas, limit=256):
 
 
 def main():
-    out = os.path.join(HERE, "images")
-    os.makedirs(out, exist_ok=True)
-    write_bmp(os.path.join(out, "devbackground.bmp"), background())
+    images = os.path.join(HERE, "images")
+    bitmaps = os.path.join(HERE, "bitmaps")
+    os.makedirs(images, exist_ok=True)
+    os.makedirs(bitmaps, exist_ok=True)
+    write_bmp(os.path.join(images, "devbackground.bmp"), background())
     picture = flatten(about_picture())
-    write_bmp8(os.path.join(out, "about_picture.bmp"), picture, palette_of(picture))
+    write_bmp8(os.path.join(bitmaps, "about_picture.bmp"), picture, palette_of(picture))
 
 
 if __name__ == "__main__":

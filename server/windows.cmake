@@ -40,3 +40,7 @@ orv_win_test(devlist_server_test
 if(TARGET devlist_server_test)
   add_dependencies(devlist_server_test corvath wnvrax32)
 endif()
+
+# The resource compiler's inputs that CMake does not scan.
+set_source_files_properties(${CMAKE_SOURCE_DIR}/tests/win/devlist_test.rc PROPERTIES
+  OBJECT_DEPENDS "${CMAKE_CURRENT_LIST_DIR}/devicelist.rc;${CMAKE_CURRENT_LIST_DIR}/about.rc;${CMAKE_SOURCE_DIR}/resources/bitmaps/about_picture.bmp")
