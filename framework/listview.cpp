@@ -4,11 +4,13 @@
 
 namespace fw {
 
-int selectedCount(HWND list) { return static_cast<int>(SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0)); }
+int selectedCount(HWND list) {
+  return static_cast<int>(SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0));
+}
 
 int firstSelected(HWND list) {
-  return static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
-                                       MAKELPARAM(LVNI_SELECTED, 0)));
+  return static_cast<int>(
+      SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_SELECTED, 0)));
 }
 
 int itemAtScreenPoint(HWND list, POINT screen) {
@@ -34,8 +36,8 @@ std::string itemText(HWND list, int item, int subItem) {
     lv.iSubItem = subItem;
     lv.pszText = buffer.data();
     lv.cchTextMax = static_cast<int>(buffer.size());
-    int n = static_cast<int>(
-        SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lv)));
+    int n = static_cast<int>(SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(item),
+                                          reinterpret_cast<LPARAM>(&lv)));
     if (n < static_cast<int>(buffer.size()) - 1 || buffer.size() >= 65536)
       return std::string(lv.pszText ? lv.pszText : "", n > 0 ? static_cast<size_t>(n) : 0);
     buffer.resize(buffer.size() * 4);
@@ -44,7 +46,8 @@ std::string itemText(HWND list, int item, int subItem) {
 
 void setViewStyle(HWND list, DWORD view) {
   DWORD style = static_cast<DWORD>(GetWindowLongA(list, GWL_STYLE));
-  SetWindowLongA(list, GWL_STYLE, static_cast<LONG>((style & ~LVS_TYPEMASK) | (view & LVS_TYPEMASK)));
+  SetWindowLongA(list, GWL_STYLE,
+                 static_cast<LONG>((style & ~LVS_TYPEMASK) | (view & LVS_TYPEMASK)));
 }
 
 int columnCount(HWND list) {
@@ -101,8 +104,7 @@ LRESULT CALLBACK tiledBackgroundProc(HWND list, UINT message, WPARAM wParam, LPA
       RemoveWindowSubclass(list, tiledBackgroundProc, id);
       DeleteObject(brush);
       break;
-    default:
-      break;
+    default: break;
   }
   return DefSubclassProc(list, message, wParam, lParam);
 }
@@ -118,7 +120,8 @@ RECT subItemRect(HWND list, int item, int subItem, int part) {
 UINT columnAlignment(HWND list, int column) {
   LVCOLUMNA info = {};
   info.mask = LVCF_FMT;
-  if (!SendMessageA(list, LVM_GETCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&info)))
+  if (!SendMessageA(list, LVM_GETCOLUMNA, static_cast<WPARAM>(column),
+                    reinterpret_cast<LPARAM>(&info)))
     return DT_LEFT;
   switch (info.fmt & LVCFMT_JUSTIFYMASK) {
     case LVCFMT_RIGHT: return DT_RIGHT;
@@ -152,8 +155,8 @@ void drawReportRow(const DRAWITEMSTRUCT& draw) {
 
   const bool hasFocus = GetFocus() == list;
   const bool showSelAlways = (GetWindowLongA(list, GWL_STYLE) & LVS_SHOWSELALWAYS) != 0;
-  const bool highlighted = (lv.state & LVIS_DROPHILITED) ||
-                           ((lv.state & LVIS_SELECTED) && (hasFocus || showSelAlways));
+  const bool highlighted =
+      (lv.state & LVIS_DROPHILITED) || ((lv.state & LVIS_SELECTED) && (hasFocus || showSelAlways));
 
   RECT bounds = subItemRect(list, item, 0, LVIR_BOUNDS);
   RECT icon = {};
@@ -176,11 +179,13 @@ void drawReportRow(const DRAWITEMSTRUCT& draw) {
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
   }
 
-  HIMAGELIST states = reinterpret_cast<HIMAGELIST>(SendMessageA(list, LVM_GETIMAGELIST, LVSIL_STATE, 0));
+  HIMAGELIST states =
+      reinterpret_cast<HIMAGELIST>(SendMessageA(list, LVM_GETIMAGELIST, LVSIL_STATE, 0));
   const int stateImage = static_cast<int>((lv.state & LVIS_STATEIMAGEMASK) >> 12);
   if (states && stateImage > 0)
     ImageList_Draw(states, stateImage - 1, dc, bounds.left, bounds.top, ILD_TRANSPARENT);
-  HIMAGELIST small = reinterpret_cast<HIMAGELIST>(SendMessageA(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+  HIMAGELIST small =
+      reinterpret_cast<HIMAGELIST>(SendMessageA(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
   if (small && lv.iImage >= 0) {
     UINT flags = ILD_TRANSPARENT | (lv.state & LVIS_OVERLAYMASK);
     if (highlighted) flags |= ILD_BLEND50;
@@ -199,8 +204,8 @@ void drawReportRow(const DRAWITEMSTRUCT& draw) {
 }
 
 bool paintTiledBackground(HWND list, const std::string& path) {
-  HBITMAP picture = static_cast<HBITMAP>(
-      LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+  HBITMAP picture =
+      static_cast<HBITMAP>(LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
   if (!picture) return false;
   // A pattern brush tiles the picture at any size; it keeps its own copy of the bits.
   HBRUSH brush = CreatePatternBrush(picture);

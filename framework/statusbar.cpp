@@ -13,10 +13,10 @@ static_assert(menuflag::kPopup == MF_POPUP && menuflag::kSeparator == MF_SEPARAT
               "menu flags");
 
 bool StatusBar::create(HWND parent, UINT id) {
-  bar_ = CreateWindowExA(0, STATUSCLASSNAMEA, "",
-                         WS_CHILD | WS_VISIBLE | CCS_BOTTOM | SBARS_SIZEGRIP, 0, 0, 0, 0,
-                         parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
-                         GetModuleHandleA(nullptr), nullptr);
+  bar_ =
+      CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | CCS_BOTTOM | SBARS_SIZEGRIP,
+                      0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
+                      GetModuleHandleA(nullptr), nullptr);
   if (!bar_) return false;
   int stretch = -1;
   SendMessageA(bar_, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&stretch));

@@ -27,7 +27,8 @@ CAboutDlg::CAboutDlg(HWND parent)
 void CAboutDlg::makeFonts() {
   HDC dc = GetDC(hwnd());
   if (!dc) return;
-  HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(hwnd(), WM_GETFONT, 0, 0)));
+  HGDIOBJ previous =
+      SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(hwnd(), WM_GETFONT, 0, 0)));
   TEXTMETRICA metrics = {};
   GetTextMetricsA(dc, &metrics);
   SelectObject(dc, previous);
@@ -106,8 +107,7 @@ INT_PTR CAboutDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam, boo
       SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
       handled = true;
       return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
-    default:
-      return FALSE;
+    default: return FALSE;
   }
 }
 

@@ -10,6 +10,7 @@
 #include "server/about.h"
 #include "server/devicelist_res.h"
 #include "server/help.h"
+#include "server/icons_res.h"
 
 namespace srv {
 
@@ -62,10 +63,9 @@ BOOL CDeviceListDlg::onInitDialog() {
 
   HINSTANCE module = fw::resourceModule();
   largeImages.reset(ImageList_Create(GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON),
-                                      ILC_COLOR32 | ILC_MASK, kDeviceImageCount, 0));
-  smallImages.reset(ImageList_Create(GetSystemMetrics(SM_CXSMICON),
-                                      GetSystemMetrics(SM_CYSMICON), ILC_COLOR32 | ILC_MASK,
-                                      kDeviceImageCount, 0));
+                                     ILC_COLOR32 | ILC_MASK, kDeviceImageCount, 0));
+  smallImages.reset(ImageList_Create(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                     ILC_COLOR32 | ILC_MASK, kDeviceImageCount, 0));
   for (int i = 0; i < kDeviceImageCount; ++i) {
     // Both lists get the same icons in the same order, so one index serves both.
     typeImage[i] = largeImages.addIcon(module, kDeviceListIcons[i]);
@@ -75,7 +75,7 @@ BOOL CDeviceListDlg::onInitDialog() {
   HMENU menu = GetMenu(hwnd());
   if (statusBar.create(hwnd())) {
     statusBar.setIdleText(fw::formatString(IDS_ATTACHED_DEVICES, name.c_str(),
-                                         static_cast<unsigned>(listedDeviceCount(adapter))));
+                                           static_cast<unsigned>(listedDeviceCount(adapter))));
     statusBar.show(statusBarVisible != 0);
     CheckMenuItem(menu, ID_VIEW_STATUS_BAR, statusBarVisible ? MF_CHECKED : MF_UNCHECKED);
   } else {
@@ -100,10 +100,10 @@ BOOL CDeviceListDlg::onInitDialog() {
 
   applyViewMode(viewMode);
 
-  windowIcon = LoadIconA(module, MAKEINTRESOURCEA(145));
-  smallWindowIcon = static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(145), IMAGE_ICON,
-                                                   GetSystemMetrics(SM_CXSMICON),
-                                                   GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+  windowIcon = LoadIconA(module, MAKEINTRESOURCEA(IDI_HOST_ADAPTER));
+  smallWindowIcon = static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(IDI_HOST_ADAPTER),
+                                                  IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                  GetSystemMetrics(SM_CYSMICON), LR_SHARED));
   SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(windowIcon));
   SendMessageA(hwnd(), WM_SETICON, ICON_SMALL,
                reinterpret_cast<LPARAM>(smallWindowIcon ? smallWindowIcon : windowIcon));
@@ -152,7 +152,8 @@ void CDeviceListDlg::insertDevices(bool report) {
     lv.pszText = const_cast<char*>(text.c_str());
     lv.iImage = I_IMAGECALLBACK;
     lv.lParam = static_cast<LPARAM>(i);
-    int item = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&lv)));
+    int item =
+        static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&lv)));
     if (item < 0 || !report) continue;
 
     const std::string cells[] = {product, fw::loadString(inv::deviceTypeName(device.deviceType)),
@@ -161,7 +162,8 @@ void CDeviceListDlg::insertDevices(bool report) {
       LVITEMA cell = {};
       cell.iSubItem = sub;
       cell.pszText = const_cast<char*>(cells[sub - 1].c_str());
-      SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&cell));
+      SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(item),
+                   reinterpret_cast<LPARAM>(&cell));
     }
   }
 }
@@ -206,15 +208,9 @@ bool CDeviceListDlg::onCommand(WORD id, WORD notifyCode, HWND control) {
   switch (id) {
     case ID_DEVICE_OPEN:
     case ID_DEVICE_PROPERTIES:
-    case ID_DEVICE_CTX_PROPERTIES:
-      openDeviceOfItem(fw::firstSelected(list));
-      return true;
-    case ID_DEVICE_CLOSE:
-      endDialog(IDOK);
-      return true;
-    case ID_VIEW_STATUS_BAR:
-      toggleStatusBar();
-      return true;
+    case ID_DEVICE_CTX_PROPERTIES: openDeviceOfItem(fw::firstSelected(list)); return true;
+    case ID_DEVICE_CLOSE: endDialog(IDOK); return true;
+    case ID_VIEW_STATUS_BAR: toggleStatusBar(); return true;
     case ID_VIEW_LARGE_ICONS:
     case ID_VIEW_SMALL_ICONS:
     case ID_VIEW_LIST:
@@ -226,14 +222,9 @@ bool CDeviceListDlg::onCommand(WORD id, WORD notifyCode, HWND control) {
     case ID_ARRANGE_BY_TARGET:
       if (sort.arrange(id)) sortDevices();
       return true;
-    case ID_HELP_TOPICS:
-      showFullHelp(nullptr);
-      return true;
-    case ID_APP_ABOUT_VELMORA:
-      showAbout(hwnd());
-      return true;
-    default:
-      return Dialog::onCommand(id, notifyCode, control);
+    case ID_HELP_TOPICS: showFullHelp(nullptr); return true;
+    case ID_APP_ABOUT_VELMORA: showAbout(hwnd()); return true;
+    default: return Dialog::onCommand(id, notifyCode, control);
   }
 }
 
@@ -261,13 +252,15 @@ void CDeviceListDlg::onContextMenu(POINT screen) {
     LoadedMenu menu(IDR_DEVICE_CTX_MENU);
     if (HMENU popup = menu.popup()) {
       SetMenuDefaultItem(popup, ID_DEVICE_CTX_PROPERTIES, FALSE);
-      TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd(), nullptr);
+      TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd(),
+                     nullptr);
     }
   } else {
     LoadedMenu menu(IDR_DEVICE_BKGD_MENU);
     if (HMENU popup = menu.popup()) {
       CheckMenuRadioItem(popup, kFirstViewCommand, kLastViewCommand, viewMode, MF_BYCOMMAND);
-      TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd(), nullptr);
+      TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd(),
+                     nullptr);
     }
   }
 }
@@ -278,7 +271,8 @@ LRESULT CDeviceListDlg::onNotify(const NMHDR& header) {
     case LVN_GETDISPINFOA:
     case LVN_GETDISPINFOW: {
       // The image part of both records is laid out alike.
-      LVITEMA& item = const_cast<NMLVDISPINFOA&>(reinterpret_cast<const NMLVDISPINFOA&>(header)).item;
+      LVITEMA& item =
+          const_cast<NMLVDISPINFOA&>(reinterpret_cast<const NMLVDISPINFOA&>(header)).item;
       if (item.mask & LVIF_IMAGE) {
         const inv::DeviceInfo* device = deviceOfItemData(fw::itemData(list, item.iItem));
         item.iImage = device ? typeImage[deviceImageSlot(device->deviceType)] : -1;
@@ -294,8 +288,7 @@ LRESULT CDeviceListDlg::onNotify(const NMHDR& header) {
       openDeviceOfItem(fw::itemAtScreenPoint(list, screen));
       return 0;
     }
-    default:
-      return 0;
+    default: return 0;
   }
 }
 
@@ -307,15 +300,11 @@ BOOL CDeviceListDlg::onHelp(const HELPINFO& info) {
 INT_PTR CDeviceListDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
   handled = true;
   switch (message) {
-    case WM_SIZE:
-      layout(LOWORD(lParam), HIWORD(lParam));
-      return TRUE;
+    case WM_SIZE: layout(LOWORD(lParam), HIWORD(lParam)); return TRUE;
     case WM_INITMENUPOPUP:
       onInitMenuPopup(reinterpret_cast<HMENU>(wParam), HIWORD(lParam) != 0);
       return TRUE;
-    case WM_MENUSELECT:
-      statusBar.onMenuSelect(wParam, lParam);
-      return TRUE;
+    case WM_MENUSELECT: statusBar.onMenuSelect(wParam, lParam); return TRUE;
     case WM_CONTEXTMENU:
       onContextMenu({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
       return TRUE;
@@ -331,8 +320,7 @@ INT_PTR CDeviceListDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam
     case WM_HELP:
       SetWindowLongPtrA(hwnd(), DWLP_MSGRESULT, onHelp(*reinterpret_cast<const HELPINFO*>(lParam)));
       return TRUE;
-    default:
-      break;
+    default: break;
   }
   handled = false;
   return FALSE;

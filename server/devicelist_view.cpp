@@ -13,12 +13,12 @@ struct ArrangeRow {
   unsigned command;
   int32_t key;
 };
-constexpr ArrangeRow kArrangeCommands[] = {{32794, kSortName}, {32793, kSortVendor},
-                                           {32792, kSortTarget}};
+constexpr ArrangeRow kArrangeCommands[] = {
+    {32794, kSortName}, {32793, kSortVendor}, {32792, kSortTarget}};
 
 // Report column -> sort key; "Type" and "Revision" do not sort.
-constexpr int32_t kColumnKeys[kReportColumnCount] = {kSortVendor, kSortName, kSortNone,
-                                                     kSortTarget, kSortNone};
+constexpr int32_t kColumnKeys[kReportColumnCount] = {kSortVendor, kSortName, kSortNone, kSortTarget,
+                                                     kSortNone};
 
 int sign(int v) { return (v > 0) - (v < 0); }
 
@@ -78,8 +78,8 @@ bool SortState::ascending() const {
   }
 }
 
-int compareDevices(const inv::DeviceInfo& a, const inv::DeviceInfo& b, int32_t key,
-                   bool ascending, TextCompare compare) {
+int compareDevices(const inv::DeviceInfo& a, const inv::DeviceInfo& b, int32_t key, bool ascending,
+                   TextCompare compare) {
   int order;
   switch (key) {
     case kSortName:
@@ -88,11 +88,8 @@ int compareDevices(const inv::DeviceInfo& a, const inv::DeviceInfo& b, int32_t k
     case kSortVendor:
       order = sign(compare(fieldText(a.vendor).c_str(), fieldText(b.vendor).c_str()));
       break;
-    case kSortTarget:
-      order = sign(static_cast<int>(a.target) - static_cast<int>(b.target));
-      break;
-    default:
-      return 0;
+    case kSortTarget: order = sign(static_cast<int>(a.target) - static_cast<int>(b.target)); break;
+    default: return 0;
   }
   return ascending ? order : -order;
 }

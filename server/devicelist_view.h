@@ -15,7 +15,7 @@ namespace srv {
 // "other" icon here.
 constexpr int kDeviceImageCount = 11;
 constexpr uint16_t kDeviceListIcons[kDeviceImageCount] = {151, 157, 153, 155, 152, 162,
-                                                         154, 159, 158, 168, 166};
+                                                          154, 159, 158, 168, 166};
 // Position in kDeviceListIcons of a device type's icon.
 int deviceImageSlot(uint8_t deviceType);
 
@@ -79,8 +79,8 @@ using TextCompare = int (*)(const char*, const char*);
 
 // Order of two devices under a key: product name, vendor (both through `compare`) or
 // target ID; reversed when not ascending. 0 for an unknown key.
-int compareDevices(const inv::DeviceInfo& a, const inv::DeviceInfo& b, int32_t key,
-                   bool ascending, TextCompare compare);
+int compareDevices(const inv::DeviceInfo& a, const inv::DeviceInfo& b, int32_t key, bool ascending,
+                   TextCompare compare);
 
 // Devices the record really holds: deviceCount, never beyond the record's room.
 size_t listedDeviceCount(const inv::HostAdapterInfo& adapter);

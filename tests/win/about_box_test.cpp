@@ -1,5 +1,6 @@
 // The About box under Wine: its texts, and the picture drawn with white transparent.
 #include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <string>

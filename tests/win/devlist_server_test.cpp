@@ -3,6 +3,7 @@
 // type 11, which this window shows with the "other" icon while GetDeviceIcon(11) answers
 // the host adapter's icon.
 #include <windows.h>
+
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
@@ -62,7 +63,8 @@ std::vector<uint32_t> pixelsOf(HICON icon) {
   DeleteObject(back);
   DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
   GdiFlush();
-  std::vector<uint32_t> out(static_cast<const uint32_t*>(bits), static_cast<const uint32_t*>(bits) + size * size);
+  std::vector<uint32_t> out(static_cast<const uint32_t*>(bits),
+                            static_cast<const uint32_t*>(bits) + size * size);
   SelectObject(dc, old);
   DeleteDC(dc);
   DeleteObject(dib);
@@ -70,8 +72,8 @@ std::vector<uint32_t> pixelsOf(HICON icon) {
 }
 
 std::vector<uint32_t> resourceIcon(unsigned id) {
-  HICON icon = static_cast<HICON>(LoadImageA(GetModuleHandleA("corvath.dll"), MAKEINTRESOURCEA(id),
-                                             IMAGE_ICON, 32, 32, 0));
+  HICON icon = static_cast<HICON>(
+      LoadImageA(GetModuleHandleA("corvath.dll"), MAKEINTRESOURCEA(id), IMAGE_ICON, 32, 32, 0));
   std::vector<uint32_t> out = icon ? pixelsOf(icon) : std::vector<uint32_t>();
   if (icon) DestroyIcon(icon);
   return out;
@@ -122,7 +124,8 @@ TEST_F(DevlistServer, TypeElevenIsOtherHereAndTheAdapterIconForGetDeviceIcon) {
     item.mask = LVIF_IMAGE;
     item.iItem = 1;  // record order: the type 11 device second
     SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    HIMAGELIST large = reinterpret_cast<HIMAGELIST>(SendMessageA(list, LVM_GETIMAGELIST, LVSIL_NORMAL, 0));
+    HIMAGELIST large =
+        reinterpret_cast<HIMAGELIST>(SendMessageA(list, LVM_GETIMAGELIST, LVSIL_NORMAL, 0));
     HICON shown = ImageList_GetIcon(large, item.iImage, ILD_NORMAL);
     ASSERT_NE(shown, nullptr);
     EXPECT_EQ(pixelsOf(shown), other);

@@ -1,6 +1,7 @@
 // The device list window under Wine, opened on adapter records built by hand and driven
 // the way a person would: commands by id, header clicks, menus, the context menu.
 #include <windows.h>
+
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
@@ -47,13 +48,12 @@ std::unique_ptr<inv::HostAdapterInfo> makeAdapter(const char* name,
 }
 
 std::unique_ptr<inv::HostAdapterInfo> sampleAdapter() {
-  return makeAdapter("Velmora VX-3960 A",
-                     {{0, 0, "KESTREL", "KX-18 Fastdisk  ", "0412"},
-                      {2, 5, "ORBITAL", "CR-4800 Optical ", "1.20"},
-                      {4, 1, "MERIDYN", "DT-2400 Tape    ", "A3"},
-                      {5, 11, "ZANTHIC", "Bridge Node     ", "0001"},
-                      {9, 3, "KESTREL", "Array Engine    ", "2.0"},
-                      {12, 8, "ALCOVE", "Librarian 8     ", "11"}});
+  return makeAdapter("Velmora VX-3960 A", {{0, 0, "KESTREL", "KX-18 Fastdisk  ", "0412"},
+                                           {2, 5, "ORBITAL", "CR-4800 Optical ", "1.20"},
+                                           {4, 1, "MERIDYN", "DT-2400 Tape    ", "A3"},
+                                           {5, 11, "ZANTHIC", "Bridge Node     ", "0001"},
+                                           {9, 3, "KESTREL", "Array Engine    ", "2.0"},
+                                           {12, 8, "ALCOVE", "Librarian 8     ", "11"}});
 }
 
 HWND listOf(HWND dlg) { return GetDlgItem(dlg, IDC_DEVICE_LIST); }
@@ -156,8 +156,8 @@ TEST(DevlistWindow, TitleStatusTextAndEveryView) {
     EXPECT_EQ(GetMenuState(GetMenu(dlg), ID_VIEW_LARGE_ICONS, MF_BYCOMMAND) & MF_CHECKED, 0u);
     EXPECT_EQ(GetMenuState(GetMenu(dlg), ID_VIEW_DETAILS, MF_BYCOMMAND) & MF_CHECKED,
               static_cast<UINT>(MF_CHECKED));
-    EXPECT_EQ(column(list, 0), (std::vector<std::string>{"KESTREL", "ORBITAL", "MERIDYN",
-                                                         "ZANTHIC", "KESTREL", "ALCOVE"}));
+    EXPECT_EQ(column(list, 0), (std::vector<std::string>{"KESTREL", "ORBITAL", "MERIDYN", "ZANTHIC",
+                                                         "KESTREL", "ALCOVE"}));
     EXPECT_EQ(column(list, 1).front(), "KX-18 Fastdisk  ");
     EXPECT_EQ(column(list, 2), (std::vector<std::string>{"Disk", "CD-ROM", "Tape", "Unknown",
                                                          "Processor", "Medium Changer"}));
@@ -207,9 +207,9 @@ TEST(DevlistWindow, HeaderClicksToggleArrangeSortsAscending) {
     HWND list = listOf(dlg);
     command(dlg, ID_VIEW_DETAILS);
     clickHeader(list, 1);
-    EXPECT_EQ(column(list, 1),
-              (std::vector<std::string>{"Array Engine    ", "Bridge Node     ", "CR-4800 Optical ",
-                                        "DT-2400 Tape    ", "KX-18 Fastdisk  ", "Librarian 8     "}));
+    EXPECT_EQ(column(list, 1), (std::vector<std::string>{"Array Engine    ", "Bridge Node     ",
+                                                         "CR-4800 Optical ", "DT-2400 Tape    ",
+                                                         "KX-18 Fastdisk  ", "Librarian 8     "}));
     clickHeader(list, 1);
     EXPECT_EQ(column(list, 1).front(), "Librarian 8     ");
     EXPECT_EQ(column(list, 1).back(), "Array Engine    ");
@@ -235,7 +235,9 @@ TEST(DevlistWindow, FileMenuNeedsExactlyOneSelectedDevice) {
       [](HWND dlg) {
         HWND list = listOf(dlg);
         HMENU file = GetSubMenu(GetMenu(dlg), 0);
-        auto greyed = [&](int id) { return (GetMenuState(file, id, MF_BYCOMMAND) & MF_GRAYED) != 0; };
+        auto greyed = [&](int id) {
+          return (GetMenuState(file, id, MF_BYCOMMAND) & MF_GRAYED) != 0;
+        };
         SendMessageA(dlg, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
         EXPECT_TRUE(greyed(ID_DEVICE_OPEN));
         EXPECT_TRUE(greyed(ID_DEVICE_PROPERTIES));
@@ -313,7 +315,8 @@ TEST(DevlistWindow, StatusBarTogglesAndShowsMenuPrompts) {
     SendMessageA(dlg, WM_MENUSELECT, MAKEWPARAM(ID_VIEW_LIST, 0),
                  reinterpret_cast<LPARAM>(GetMenu(dlg)));
     EXPECT_EQ(statusText(dlg), "Displays SCSI devices in a list.");
-    SendMessageA(dlg, WM_MENUSELECT, MAKEWPARAM(0, MF_SEPARATOR), reinterpret_cast<LPARAM>(GetMenu(dlg)));
+    SendMessageA(dlg, WM_MENUSELECT, MAKEWPARAM(0, MF_SEPARATOR),
+                 reinterpret_cast<LPARAM>(GetMenu(dlg)));
     EXPECT_EQ(statusText(dlg), "");
     SendMessageA(dlg, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
     EXPECT_EQ(statusText(dlg), "Velmora VX-3960 A has 6 attached device(s).");
@@ -367,7 +370,8 @@ HWND WINAPI recordHtmlHelp(HWND caller, LPCSTR file, UINT command, DWORD_PTR dat
 }
 
 bool endsWith(const std::string& text, const std::string& tail) {
-  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+  return text.size() >= tail.size() &&
+         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 TEST(DevlistWindow, HelpTopicsAndF1OpenTheWholeHelpFile) {
@@ -406,13 +410,11 @@ TEST(DevlistWindow, AboutOpensOverTheDeviceList) {
   auto adapter = sampleAdapter();
   HWND list = nullptr;
   orvtest::ModalDriver driver;
-  driver.expect(
-      "Velmora VX-3960 A Devices",
-      shown([&](HWND dlg) {
-        list = dlg;
-        orvtest::postCommand(dlg, ID_APP_ABOUT_VELMORA);
-      }),
-      false);
+  driver.expect("Velmora VX-3960 A Devices", shown([&](HWND dlg) {
+                  list = dlg;
+                  orvtest::postCommand(dlg, ID_APP_ABOUT_VELMORA);
+                }),
+                false);
   driver.expect("About Velmora SCSI Explorer", [&](HWND about) {
     EXPECT_EQ(GetWindow(about, GW_OWNER), list);
     EXPECT_EQ(orvtest::itemText(about, 1229), "Version 6.0.0.0030");
