@@ -18,7 +18,7 @@
 
 namespace {
 
-struct DeviceSpec {
+struct DeviceRow {
   uint8_t target;
   uint8_t type;
   const char* vendor;
@@ -28,20 +28,20 @@ struct DeviceSpec {
 
 // A record as the inventory leaves it (its address fields included).
 std::unique_ptr<inv::HostAdapterInfo> makeAdapter(const char* name,
-                                                  const std::vector<DeviceSpec>& devices) {
+                                                  const std::vector<DeviceRow>& devices) {
   auto adapter = std::make_unique<inv::HostAdapterInfo>();
   std::memset(adapter.get(), 0, sizeof *adapter);
   std::strncpy(adapter->displayName, name, sizeof adapter->displayName - 1);
   adapter->maxTargets = 16;
   adapter->adapterCount = 1;
-  for (const DeviceSpec& spec : devices) {
+  for (const DeviceRow& row : devices) {
     inv::DeviceInfo& d = adapter->devices[adapter->deviceCount++];
-    d.target = spec.target;
-    d.deviceType = spec.type;
-    d.inquiryHeader[0] = spec.type;
-    std::strncpy(d.vendor, spec.vendor, sizeof d.vendor - 1);
-    std::strncpy(d.product, spec.product, sizeof d.product - 1);
-    std::strncpy(d.revision, spec.revision, sizeof d.revision - 1);
+    d.target = row.target;
+    d.deviceType = row.type;
+    d.inquiryHeader[0] = row.type;
+    std::strncpy(d.vendor, row.vendor, sizeof d.vendor - 1);
+    std::strncpy(d.product, row.product, sizeof d.product - 1);
+    std::strncpy(d.revision, row.revision, sizeof d.revision - 1);
     d.adapter = inv::addressOf(adapter.get());
   }
   return adapter;
