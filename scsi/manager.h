@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "scsi/commands.h"
 #include "scsi/keeper.h"
 #include "scsi/records.h"
 
@@ -69,7 +70,7 @@ class ScsiManager {
   uint32_t supportInfo() const;
 
   // SendAndWait on this manager; see sendAndWait below.
-  SendResult send(ExecCommandBlock& block, uint32_t waitMs, Feedback feedback);
+  SendResult send(ExecCommandBlock& block, Feedback feedback, uint32_t waitMs = kWaitMs);
 
   // Requests abandoned after their wait that the manager has not finished yet.
   size_t abandonedCount() const { return keeper_.count(); }
@@ -97,6 +98,11 @@ void stopManager();
 // this routine; the answer is copied back when the request finished. A request still
 // pending when the wait expires is left with the manager and its copies are kept alive
 // until it finishes; the caller's block and buffer stay as they were (status 0).
-SendResult sendAndWait(ExecCommandBlock& block, uint32_t waitMs, Feedback feedback);
+SendResult sendAndWait(ExecCommandBlock& block, Feedback feedback, uint32_t waitMs = kWaitMs);
+
+// fillExecBlock and sendAndWait in one: what a page does for each command it sends.
+SendResult sendCommand(ExecCommandBlock& block, uint8_t adapterNumber, uint8_t target,
+                       const Command& command, void* buffer, Feedback feedback,
+                       uint32_t waitMs = kWaitMs);
 
 }  // namespace scsi

@@ -46,7 +46,7 @@ void copyAnswer(const PendingRequest& request, ExecCommandBlock& block) {
 
 }  // namespace
 
-SendResult ScsiManager::send(ExecCommandBlock& block, uint32_t waitMs, Feedback feedback) {
+SendResult ScsiManager::send(ExecCommandBlock& block, Feedback feedback, uint32_t waitMs) {
   keeper_.reclaim();
   SendResult result;
   // Status is the manager's field: a request it never finished shows 0, whatever the
@@ -74,8 +74,15 @@ SendResult ScsiManager::send(ExecCommandBlock& block, uint32_t waitMs, Feedback 
   return result;
 }
 
-SendResult sendAndWait(ExecCommandBlock& block, uint32_t waitMs, Feedback feedback) {
-  return scsiManager().send(block, waitMs, feedback);
+SendResult sendAndWait(ExecCommandBlock& block, Feedback feedback, uint32_t waitMs) {
+  return scsiManager().send(block, feedback, waitMs);
+}
+
+SendResult sendCommand(ExecCommandBlock& block, uint8_t adapterNumber, uint8_t target,
+                       const Command& command, void* buffer, Feedback feedback,
+                       uint32_t waitMs) {
+  fillExecBlock(block, adapterNumber, target, command, buffer);
+  return sendAndWait(block, feedback, waitMs);
 }
 
 }  // namespace scsi

@@ -190,7 +190,7 @@ TEST(ScsiManagerStart, ALibraryWithoutTheEntryPointsIsNeverCalled) {
   scsi::ExecCommandBlock b;
   scsi::fillExecBlock(b, 0, 0, scsi::inquiry(), data);
   b.header.status = 1;  // left over: must not read as success
-  scsi::SendResult r = manager.send(b, 50, scsi::Feedback::WaitCursor);
+  scsi::SendResult r = manager.send(b, scsi::Feedback::WaitCursor, 50);
   EXPECT_EQ(r.end, scsi::WaitEnd::NotSent);
   EXPECT_FALSE(r.ok);
   EXPECT_EQ(b.header.status, 0);
