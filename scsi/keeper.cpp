@@ -4,7 +4,11 @@
 
 namespace scsi {
 
-RequestKeeper::~RequestKeeper() { releaseAfterUnload(false); }
+RequestKeeper::~RequestKeeper() {
+  reclaim();
+  // Still with a manager that may write them: deliberately never freed.
+  for (auto& request : kept_) (void)request.release();
+}
 
 void RequestKeeper::keep(std::unique_ptr<PendingRequest> request) {
   if (request) kept_.push_back(std::move(request));
@@ -17,11 +21,8 @@ void RequestKeeper::reclaim() {
 }
 
 void RequestKeeper::releaseAfterUnload(bool libraryGone) {
-  if (!libraryGone) {
-    reclaim();
-    for (auto& request : kept_) (void)request.release();  // deliberately never freed
-  }
-  kept_.clear();
+  if (libraryGone) kept_.clear();
+  else reclaim();
 }
 
 }  // namespace scsi

@@ -37,7 +37,8 @@ class RequestKeeper {
   void reclaim();
   // After the manager library was released: with the library gone nothing can touch
   // the requests any more and all are freed; while another reference keeps it loaded,
-  // unfinished ones are left allocated for good rather than freed under the manager.
+  // unfinished ones stay kept (and are left allocated for good if the keeper goes
+  // first, rather than freed under the manager).
   void releaseAfterUnload(bool libraryGone);
   size_t count() const { return kept_.size(); }
 

@@ -211,6 +211,22 @@ TEST_F(ScsiSend, UnfinishedRequestsAreFreedOnceTheManagerIsReleased) {
   EXPECT_EQ(scsi::scsiManager().abandonedCount(), 0u);
 }
 
+TEST_F(ScsiSend, WhileAnotherReferenceKeepsTheManagerUnfinishedRequestsStayKept) {
+  scsi::ScsiManager other;
+  ASSERT_TRUE(other.load());
+  uint8_t mode[84];
+  scsi::ExecCommandBlock block;
+  EXPECT_EQ(send(block, 2, scsi::modeSense(0x08, 0), mode, kShortWaitMs).end,
+            scsi::WaitEnd::Expired);
+  scsi::stopManager();  // the library stays: `other` holds it, its requests may finish
+  EXPECT_EQ(scsi::scsiManager().abandonedCount(), 1u);
+  auto releaseLate = reinterpret_cast<simctl::ReleaseLateFn>(
+      reinterpret_cast<void*>(GetProcAddress(other.handle(), simctl::kReleaseLate)));
+  EXPECT_EQ(releaseLate(), 1);
+  scsi::scsiManager().reclaimAbandoned();
+  EXPECT_EQ(scsi::scsiManager().abandonedCount(), 0u);
+}
+
 TEST_F(ScsiSend, BusyAbortedAndUnsupportedAnswersGiveTheirMessages) {
   uint8_t data[84] = {};
   scsi::ExecCommandBlock block;
