@@ -66,7 +66,15 @@ void CALLBACK ModalDriver::timerProc(HWND, UINT, UINT_PTR id, DWORD) {
     if (it->first == id) {
       HWND window = it->second;
       self->timers_.erase(it);
-      if (IsWindow(window)) self->run(window);
+      if (!IsWindow(window)) return;
+      if (!IsWindowVisible(window)) {
+        // A modal loop shows its dialog only once its queue is empty, so a due timer can
+        // come first: try again after the dialog has been shown.
+        UINT_PTR again = SetTimer(nullptr, 0, 10, timerProc);
+        if (again) self->timers_.push_back({again, window});
+        return;
+      }
+      self->run(window);
       return;
     }
   }
