@@ -59,6 +59,7 @@ invtest::FakeAdapter readAdapter(Reader& in) {
     uint8_t how = in.byte();
     t.completion = static_cast<inv::Completion>(how % 3);
     t.status = (how & 0x80) ? scsi::kStatusDone : (how >> 3) & 7;
+    t.adapterStatus = (how & 0x40) ? scsi::kHaSelectionTimeout : 0;
     in.bytes(t.inquiry.data(), 36);
     a.targets[in.byte() % 40] = t;
   }
@@ -118,6 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   manager.support = (static_cast<uint32_t>(status & 1 ? 1 : status) << 8) | total;
   manager.hasPciEntry = !(options & 1);
   manager.canExecute = !(options & 2);
+  manager.absentCompletion = static_cast<inv::Completion>((options >> 2) % 3);
   for (unsigned i = 0; i < total && !in.empty(); ++i) manager.adapters.push_back(readAdapter(in));
 
   inv::Inventory inventory(manager, sink);

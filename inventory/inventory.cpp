@@ -178,9 +178,15 @@ uint8_t scanDevices(ManagerPort& manager, HostAdapterInfo& record) {
     scsi::ExecCommandBlock block;
     scsi::fillExecBlock(block, record.adapterNumber, static_cast<uint8_t>(t), inquiry, data);
     Completion completion = session->execute(block, data, scsi::kInquiryLength);
-    // A request that completed through its event without success ends the adapter's
-    // scan; an immediate refusal or an expired wait only skips the target.
-    if (completion == Completion::Signalled && block.header.status != scsi::kStatusDone) break;
+    // A request that failed through its event ends the adapter's scan; an immediate
+    // refusal or an expired wait only skips the target. A selection time-out only says
+    // that nobody answers at this target, however it is reported, so the targets
+    // behind a gap are still asked.
+    bool absent = block.header.status == scsi::kStatusError &&
+                  block.adapterStatus == scsi::kHaSelectionTimeout;
+    if (completion == Completion::Signalled && block.header.status != scsi::kStatusDone &&
+        !absent)
+      break;
     if (block.header.status == scsi::kStatusDone && count < kMaxDevices) {
       fillDevice(record.devices[count], record, static_cast<uint8_t>(t), data);
       ++count;

@@ -19,6 +19,7 @@ namespace invtest {
 struct FakeTarget {
   inv::Completion completion = inv::Completion::Immediate;
   uint8_t status = scsi::kStatusDone;
+  uint8_t adapterStatus = 0;
   std::array<uint8_t, 36> inquiry{};
 };
 
@@ -28,7 +29,7 @@ struct FakeAdapter {
   std::string identifier = "vlm7800";  // up to 16 characters, no NUL at 16
   std::array<uint8_t, 16> unique{};
   std::array<uint8_t, 256> pci{};
-  std::map<uint8_t, FakeTarget> targets;  // absent targets: immediate failure
+  std::map<uint8_t, FakeTarget> targets;  // absent targets: a selection time-out
 
   FakeAdapter& at(uint8_t bus, uint8_t device, uint8_t function) {
     unique[12] = bus, unique[13] = device, unique[14] = function, unique[15] = 0x81;
@@ -61,6 +62,7 @@ class FakeManager : public inv::ManagerPort {
   std::vector<FakeAdapter> adapters;
   bool hasPciEntry = true;
   bool canExecute = true;
+  inv::Completion absentCompletion = inv::Completion::Immediate;
 
   // What the inventory asked.
   int supportCalls = 0;
@@ -109,7 +111,9 @@ class FakeManager : public inv::ManagerPort {
                             uint32_t length) override {
       owner_.executes.push_back(block);
       FakeTarget absent;
+      absent.completion = owner_.absentCompletion;
       absent.status = scsi::kStatusError;
+      absent.adapterStatus = scsi::kHaSelectionTimeout;
       const FakeTarget* target = &absent;
       if (block.header.adapterNumber < owner_.adapters.size()) {
         auto& targets = owner_.adapters[block.header.adapterNumber].targets;
@@ -118,7 +122,7 @@ class FakeManager : public inv::ManagerPort {
       }
       if (target->completion == inv::Completion::Expired) return inv::Completion::Expired;
       block.header.status = target->status;
-      if (target->status != scsi::kStatusDone) block.adapterStatus = scsi::kHaSelectionTimeout;
+      block.adapterStatus = target->adapterStatus;
       std::memcpy(data, target->inquiry.data(), std::min<size_t>(length, 36));
       return target->completion;
     }

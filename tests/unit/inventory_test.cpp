@@ -28,10 +28,11 @@ FakeTarget answering(std::array<uint8_t, 36> inquiry,
   return t;
 }
 
-FakeTarget failing(inv::Completion completion) {
+FakeTarget failing(inv::Completion completion, uint8_t adapterStatus = 0) {
   FakeTarget t;
   t.completion = completion;
   t.status = scsi::kStatusError;
+  t.adapterStatus = adapterStatus;
   return t;
 }
 
@@ -174,24 +175,41 @@ TEST_F(InventoryTest, DeviceRecordsKeepTheInquiryAnswerWithTheVendorTrimmed) {
   EXPECT_TRUE(allZero(&record(0).devices[2], sizeof(inv::DeviceInfo) * 30));
 }
 
-TEST_F(InventoryTest, OnlyACompletionSignalledWithoutSuccessEndsTheScan) {
+TEST_F(InventoryTest, OnlyAFailureSignalledThroughTheEventEndsTheScan) {
   FakeAdapter a = adapter(0x5C31, 0x3110);
   a.unique[3] = 16;
   auto disk = inquiryData(0, "VELMORA", "DISK", "1");
   a.targets[0] = answering(disk);
-  a.targets[1] = failing(inv::Completion::Immediate);
+  a.targets[1] = failing(inv::Completion::Immediate, 0x12);
   a.targets[2] = answering(disk, inv::Completion::Expired);  // late answers do not count
   a.targets[3] = answering(disk, inv::Completion::Signalled);
-  a.targets[4] = failing(inv::Completion::Signalled);
-  a.targets[5] = answering(disk);
+  a.targets[4] = failing(inv::Completion::Signalled, scsi::kHaSelectionTimeout);  // nobody
+  a.targets[5] = answering(disk, inv::Completion::Signalled);
+  a.targets[6] = failing(inv::Completion::Signalled, 0x13);
+  a.targets[7] = answering(disk);
   manager.install({a});
   ASSERT_NE(inventory.buildAdapterList(), 0u);
 
-  EXPECT_EQ(manager.executes.size(), 5u);
+  EXPECT_EQ(manager.executes.size(), 7u);
   EXPECT_EQ(manager.scans, 1);
-  ASSERT_EQ(record(0).deviceCount, 2);
+  ASSERT_EQ(record(0).deviceCount, 3);
   EXPECT_EQ(record(0).devices[0].target, 0);
   EXPECT_EQ(record(0).devices[1].target, 3);
+  EXPECT_EQ(record(0).devices[2].target, 5);
+}
+
+TEST_F(InventoryTest, TargetsBehindAGapAreFoundWhenAbsentTargetsAnswerThroughTheEvent) {
+  FakeAdapter a = adapter(0x5C31, 0x3110);
+  auto disk = inquiryData(0, "VELMORA", "DISK", "1");
+  a.targets[0] = answering(disk, inv::Completion::Signalled);
+  a.targets[4] = answering(disk, inv::Completion::Signalled);
+  a.targets[7] = answering(disk, inv::Completion::Signalled);
+  manager.install({a});
+  manager.absentCompletion = inv::Completion::Signalled;
+  ASSERT_NE(inventory.buildAdapterList(), 0u);
+  EXPECT_EQ(manager.executes.size(), 8u);
+  ASSERT_EQ(record(0).deviceCount, 3);
+  EXPECT_EQ(record(0).devices[2].target, 7);
 }
 
 TEST_F(InventoryTest, SecondListCallReturnsTheSameArrayAfterOnlyTheCountsInquiries) {
