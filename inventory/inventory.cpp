@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "inventory/inventory_res.h"
@@ -76,7 +77,8 @@ uint32_t Inventory::buildAdapterList() {
   }
   if (adapterList_) return adapterList();
 
-  adapterList_.reset(new HostAdapterInfo[c]());
+  adapterList_.reset(new (std::nothrow) HostAdapterInfo[c]());
+  if (!adapterList_) return 0;
   recordCount_ = c;
 
   uint32_t support = manager_.supportInfo();

