@@ -103,7 +103,7 @@ class DunmereApplet : public ::testing::Test {
   }
   LONG doubleClick(std::function<void(HWND)> action) {
     orvtest::ModalDriver driver;
-    driver.expect(kTitle, whenShown(std::move(action)));
+    driver.expect(kTitle, std::move(action));
     LONG result = applet::appletMessage(nullptr, CPL_DBLCLK, 0, 0);
     EXPECT_TRUE(driver.allDone());
     return result;

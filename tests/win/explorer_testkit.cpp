@@ -31,16 +31,6 @@ explorer::ServerFactory failingFactory() {
   return []() -> std::unique_ptr<explorer::ExplorerServer> { return nullptr; };
 }
 
-std::function<void(HWND)> whenShown(std::function<void(HWND)> action) {
-  return [action](HWND window) {
-    if (!IsWindowVisible(window)) {
-      ShowWindow(window, SW_SHOWNORMAL);
-      UpdateWindow(window);
-    }
-    action(window);
-  };
-}
-
 void pump() {
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {

@@ -83,11 +83,6 @@ class FakeServer : public explorer::ExplorerServer {
 explorer::ServerFactory fakeFactory(FakeBus& bus);
 explorer::ServerFactory failingFactory();
 
-// Wraps a step for a ModalDriver: under Wine the driver's zero-time timer can fire
-// before the dialog loop first shows the window; show it as that loop would, so the step
-// sees (and the driver later closes) a visible window.
-std::function<void(HWND)> whenShown(std::function<void(HWND)> action);
-
 // Posts a command as a menu would and lets the window handle it.
 void command(HWND window, int id);
 // Runs this thread's pending messages.

@@ -53,7 +53,7 @@ class ExplorerWindow : public ::testing::Test {
 
   INT_PTR run(std::function<void(HWND)> action, explorer::ServerFactory factory = nullptr) {
     orvtest::ModalDriver driver;
-    driver.expect(kTitle, whenShown(std::move(action)));
+    driver.expect(kTitle, std::move(action));
     explorer::CScsiExplorerDlg window(explorer::kAppletFlavor, settings,
                                       factory ? factory : fakeFactory(bus), nullptr);
     INT_PTR result = window.doModal();

@@ -27,7 +27,7 @@ class Pellmark : public ::testing::Test {
   void TearDown() override { explorer::setHtmlHelpForTesting(nullptr); }
   void run(std::function<void(HWND)> action, explorer::ServerFactory factory = nullptr) {
     orvtest::ModalDriver driver;
-    driver.expect(kTitle, whenShown(std::move(action)));
+    driver.expect(kTitle, std::move(action));
     standalone::CPellmarkApp app;
     app.setServerFactory(factory ? factory : fakeFactory(bus));
     EXPECT_EQ(app.run(), 0);
