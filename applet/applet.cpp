@@ -90,11 +90,12 @@ CDunmereApp::CDunmereApp() : serverFactory_(explorer::corvathServerFactory()) {}
 bool CDunmereApp::initInstance() {
   if (started_) return true;
   HRESULT hr = CoInitialize(nullptr);
-  if (FAILED(hr)) {
+  // A host thread already in the multithreaded apartment has COM all the same.
+  if (FAILED(hr) && hr != RPC_E_CHANGED_MODE) {
     fw::messageBox(nullptr, IDS_COM_FAILED, IDS_CAPTION, MB_OK | MB_ICONERROR);
     return false;
   }
-  comInitialised_ = true;
+  comInitialised_ = SUCCEEDED(hr);
   started_ = true;
   return true;
 }

@@ -25,31 +25,20 @@ std::unique_ptr<HostAdapterInfo> adapter(uint8_t number, const char* name, const
 
 int byteCompare(const char* a, const char* b) { return std::strcmp(a, b); }
 
-TEST(ExplorerCommands, EachHostAnswersItsOwnFileMenuIds) {
-  EXPECT_EQ(commandAction(kAppletFlavor, 32787), Action::Properties);
-  EXPECT_EQ(commandAction(kAppletFlavor, 32788), Action::Seldarn);
-  EXPECT_EQ(commandAction(kAppletFlavor, 32770), Action::Close);
-  EXPECT_EQ(commandAction(kAppletFlavor, 57602), Action::None);
-  EXPECT_EQ(commandAction(kAppletFlavor, 32775), Action::None);
-
-  EXPECT_EQ(commandAction(kStandaloneFlavor, 32775), Action::Properties);
-  EXPECT_EQ(commandAction(kStandaloneFlavor, 32774), Action::Seldarn);
-  EXPECT_EQ(commandAction(kStandaloneFlavor, 57602), Action::Close);
-  EXPECT_EQ(commandAction(kStandaloneFlavor, 32787), Action::None);
-  EXPECT_EQ(commandAction(kStandaloneFlavor, 32770), Action::None);
-
-  for (const ExplorerFlavor* f : {&kAppletFlavor, &kStandaloneFlavor}) {
-    EXPECT_EQ(commandAction(*f, 57601), Action::Open);
-    EXPECT_EQ(commandAction(*f, 32773), Action::Properties);  // item menu
-    EXPECT_EQ(commandAction(*f, 32786), Action::Seldarn);
-    EXPECT_EQ(commandAction(*f, 32778), Action::ToggleStatusBar);
-    for (int v = 32779; v <= 32782; ++v) EXPECT_EQ(commandAction(*f, v), Action::SwitchView);
-    EXPECT_EQ(commandAction(*f, 32785), Action::ArrangeByName);
-    EXPECT_EQ(commandAction(*f, 32783), Action::ArrangeByDriver);
-    EXPECT_EQ(commandAction(*f, 32784), Action::ArrangeByScsiId);
-    EXPECT_EQ(commandAction(*f, 32771), Action::HelpTopics);
-    EXPECT_EQ(commandAction(*f, 32772), Action::About);
-    EXPECT_EQ(commandAction(*f, 1), Action::None);  // IDOK goes to the dialog
+TEST(ExplorerCommands, EachHostAnswersOnlyItsOwnFileMenuIds) {
+  const struct {
+    uint32_t id;
+    Action applet, standalone;
+  } rows[] = {
+      {32787, Action::Properties, Action::None}, {32788, Action::Seldarn, Action::None},
+      {32770, Action::Close, Action::None},      {32775, Action::None, Action::Properties},
+      {32774, Action::None, Action::Seldarn},    {57602, Action::None, Action::Close},
+      {32773, Action::Properties, Action::Properties},  // the item menu is shared
+      {32786, Action::Seldarn, Action::Seldarn},  {1 /* IDOK */, Action::None, Action::None},
+  };
+  for (const auto& r : rows) {
+    EXPECT_EQ(commandAction(kAppletFlavor, r.id), r.applet) << r.id;
+    EXPECT_EQ(commandAction(kStandaloneFlavor, r.id), r.standalone) << r.id;
   }
 }
 
@@ -89,14 +78,6 @@ TEST(ExplorerRecords, ListedCountNeverPassesTheArray) {
   EXPECT_EQ(listedRecordCount(3, a.get()), 3u);
   a->adapterCount = 0;  // labels never filled: take the count given
   EXPECT_EQ(listedRecordCount(4, a.get()), 4u);
-}
-
-TEST(ExplorerSorting, KeysPackFieldLowAndDirectionHigh) {
-  EXPECT_EQ(makeSortKey(SortField::Name, true), 0x00010001u);
-  EXPECT_EQ(makeSortKey(SortField::Driver, false), 0x00000002u);
-  EXPECT_EQ(makeSortKey(SortField::AdapterNumber, true), 0x00010003u);
-  EXPECT_EQ(sortKeyField(0x00010003u), SortField::AdapterNumber);
-  EXPECT_FALSE(sortKeyAscending(0x00000001u));
 }
 
 TEST(ExplorerSorting, ComparesNamesDriversAndNumbers) {
@@ -164,14 +145,10 @@ TEST(ExplorerMenus, FileMenuFollowsSelectionAndExtendedFeatures) {
   EXPECT_TRUE(fileMenuState(older.get()).seldarnEnabled);
 }
 
-TEST(ExplorerHelp, HelpFileAndInstallFolder) {
+TEST(ExplorerHelp, InstallFolderValueMayLackItsTerminator) {
   EXPECT_EQ(helpFile(""), "orvane60.chm");
-  const char path[] = "C:\\Program Files\\Orvane";
-  std::string folder = installFolderFromPath(path, sizeof path);
-  EXPECT_EQ(folder, "C:\\Program Files\\Orvane\\");
-  EXPECT_EQ(helpFile(folder), "C:\\Program Files\\Orvane\\orvane60.chm");
-  char raw[4] = {'C', ':', '\\', 'x'};  // no terminator
-  EXPECT_EQ(installFolderFromPath(raw, sizeof raw), "C:\\x\\");
+  char raw[4] = {'C', ':', '\\', 'x'};
+  EXPECT_EQ(helpFile(installFolderFromPath(raw, sizeof raw)), "C:\\x\\orvane60.chm");
 }
 
 }  // namespace

@@ -22,7 +22,6 @@ namespace explorertest {
 // Adapter records as the object would hand them out, plus what the window asked of it.
 struct FakeBus {
   std::vector<inv::HostAdapterInfo> records;
-  long count = -1;          // -1: the number of records
   bool listFails = false;   // GetHostAdaptersList answers 0
   HICON icon = nullptr;
   std::vector<std::string> calls;
@@ -56,7 +55,7 @@ class FakeServer : public explorer::ExplorerServer {
   void showDeviceList(long a) override { bus_.calls.push_back("ShowDeviceList " + bus_.nameAt(a)); }
   long getHostAdaptersCount() override {
     bus_.calls.push_back("GetHostAdaptersCount");
-    return bus_.count >= 0 ? bus_.count : static_cast<long>(bus_.records.size());
+    return static_cast<long>(bus_.records.size());
   }
   long getHostAdaptersList() override {
     bus_.calls.push_back("GetHostAdaptersList");
