@@ -9,6 +9,9 @@
 #include <map>
 #include <vector>
 
+#include "framework/strings.h"
+#include "server/module_res.h"
+
 namespace srv {
 namespace {
 
@@ -94,8 +97,13 @@ class IconCache {
 
 }  // namespace
 
+std::string appListKey() {
+  std::string root = fw::loadString(IDS_SETTINGS_ROOT);
+  return root.empty() ? std::string(kAppListKey) : root + "\\AppList";
+}
+
 int16_t countApps(uint8_t deviceType) {
-  RegistryKey key(HKEY_CURRENT_USER, kAppListKey);
+  RegistryKey key(HKEY_CURRENT_USER, appListKey().c_str());
   int16_t count = 0;
   if (key.get()) {
     RegistryAppValues values(key.get());
@@ -113,7 +121,7 @@ size_t listApps(uint8_t deviceType, AppDescriptor* out) {
 
 size_t listApps(uint8_t deviceType, AppDescriptor* out, size_t capacity) {
   if (!out || capacity == 0) return 0;
-  RegistryKey key(HKEY_CURRENT_USER, kAppListKey);
+  RegistryKey key(HKEY_CURRENT_USER, appListKey().c_str());
   if (!key.get()) return 0;
   RegistryAppValues values(key.get());
   size_t n = 0;

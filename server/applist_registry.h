@@ -13,9 +13,12 @@
 
 namespace srv {
 
-// Under HKEY_CURRENT_USER. Written out here rather than loaded from the string table: the
-// key is the stored location of the list, not a text for the user.
+// Under HKEY_CURRENT_USER: the suite's key (string 106) followed by "\AppList". This is
+// what the key is when the string table carries no string 106.
 constexpr const char* kAppListKey = "Software\\Velmora\\Orvane\\6.0\\AppList";
+
+// The application list's key, from the string table of the resource module.
+std::string appListKey();
 
 // The number of applications registered for deviceType (255: all). A missing key gives 0.
 int16_t countApps(uint8_t deviceType);

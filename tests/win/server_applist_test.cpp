@@ -61,6 +61,10 @@ class AppListTest : public testing::Test {
   }
 };
 
+TEST_F(AppListTest, TheKeyIsTheSuiteKeyFollowedByAppList) {
+  EXPECT_EQ(srv::appListKey(), std::string(kParentKey) + "\\AppList");
+}
+
 TEST_F(AppListTest, MissingKeyGivesAnEmptyList) {
   EXPECT_EQ(srv::countApps(255), 0);
   srv::AppDescriptor guard;

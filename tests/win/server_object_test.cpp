@@ -185,6 +185,27 @@ TEST_F(ServerObject, ApplicationListCrossesTheInterfaceByTheLowByteOfTheType) {
   RegDeleteKeyA(HKEY_CURRENT_USER, kAppListKey);
 }
 
+// Texts the object and its module take from Corvath's string table: the sheet titles
+// and the suite's per-user key, below which the application list lies.
+TEST_F(ServerObject, SheetTitlesAndTheSuiteKeyAreInTheStringTable) {
+  CorvathObjDriver corvath;
+  ASSERT_TRUE(corvath.create());
+  HMODULE dll = GetModuleHandleA("corvath.dll");
+  ASSERT_NE(dll, nullptr);
+  const struct {
+    UINT id;
+    const char* text;
+  } strings[] = {{105, "%s %s Properties"},
+                 {106, "Software\\Velmora\\Orvane\\6.0"},
+                 {121, "%s Properties"},
+                 {122, "%s Seldarn(TM)"}};
+  for (const auto& s : strings) {
+    char text[128] = {};
+    LoadStringA(dll, s.id, text, sizeof text);
+    EXPECT_STREQ(text, s.text) << s.id;
+  }
+}
+
 TEST_F(ServerObject, TypeInformationDescribesTheInterface) {
   CorvathObjDriver corvath;
   ASSERT_TRUE(corvath.create());
