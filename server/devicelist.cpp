@@ -100,13 +100,10 @@ BOOL CDeviceListDlg::onInitDialog() {
 
   applyViewMode(viewMode);
 
+  // The shared host adapter icon serves as both the large and the small icon.
   windowIcon = LoadIconA(module, MAKEINTRESOURCEA(IDI_HOST_ADAPTER));
-  smallWindowIcon = static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(IDI_HOST_ADAPTER),
-                                                  IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                                  GetSystemMetrics(SM_CYSMICON), LR_SHARED));
   SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(windowIcon));
-  SendMessageA(hwnd(), WM_SETICON, ICON_SMALL,
-               reinterpret_cast<LPARAM>(smallWindowIcon ? smallWindowIcon : windowIcon));
+  SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(windowIcon));
   return TRUE;
 }
 

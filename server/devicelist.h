@@ -50,7 +50,6 @@ class CDeviceListDlg : public fw::Dialog {
   unsigned viewMode = kFirstViewCommand;
   int typeImage[kDeviceImageCount];
   HICON windowIcon = nullptr;
-  HICON smallWindowIcon = nullptr;
   fw::ImageList largeImages;
   fw::ImageList smallImages;
   int32_t statusBarVisible = 1;

@@ -107,7 +107,8 @@ TEST_F(DevlistServer, TypeElevenIsOtherHereAndTheAdapterIconForGetDeviceIcon) {
   const auto* adapter = inv::fromAddress<inv::HostAdapterInfo>(static_cast<uint32_t>(address));
   ASSERT_EQ(adapter->deviceCount, 3);
   ASSERT_EQ(adapter->devices[1].deviceType, 11);
-  EXPECT_EQ(corvath.GetDeviceIcon(11), corvath.GetHostAdapterIcon());
+  const long adapterIcon = corvath.GetHostAdapterIcon();
+  EXPECT_EQ(corvath.GetDeviceIcon(11), adapterIcon);
 
   const std::vector<uint32_t> other = resourceIcon(IDI_DEVICE_OTHER);
   const std::vector<uint32_t> hostAdapter = resourceIcon(IDI_HOST_ADAPTER);
@@ -118,6 +119,9 @@ TEST_F(DevlistServer, TypeElevenIsOtherHereAndTheAdapterIconForGetDeviceIcon) {
   driver.expect(std::string(adapter->displayName) + " Devices", [&](HWND dlg) {
     if (!IsWindowVisible(dlg)) ShowWindow(dlg, SW_SHOWNORMAL);
     HWND list = GetDlgItem(dlg, IDC_DEVICE_LIST);
+    // The window carries the shared host adapter icon, large and small alike.
+    EXPECT_EQ(static_cast<long>(SendMessageA(dlg, WM_GETICON, ICON_BIG, 0)), adapterIcon);
+    EXPECT_EQ(static_cast<long>(SendMessageA(dlg, WM_GETICON, ICON_SMALL, 0)), adapterIcon);
     EXPECT_EQ(orvtest::itemText(dlg, 59393),
               std::string(adapter->displayName) + " has 3 attached device(s).");
     LVITEMA item = {};
