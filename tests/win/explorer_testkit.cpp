@@ -14,11 +14,11 @@ std::string FakeBus::nameAt(long address) const {
 }
 
 void fillDefaultBus(FakeBus& bus) {
-  bus.add(3, "Velmora 2940UW", "vrx78xx", 7, 1, false);
-  bus.add(0, "Velmora 39320 A", "vrx320", 6, 4, true);
-  bus.add(4, "Velmora 2930CU", "vrxmini", 5, 0, false);
-  bus.add(1, "Velmora 39320 B", "vrx320", 15, 2, true);
-  bus.add(2, "Velmora 19160", "vrx160", 7, 3, false);
+  bus.add(3, "Velmora Corrin 40", "vrxfast", 7, 1, false);
+  bus.add(0, "Velmora Dunlow 80 A", "vrx320", 6, 4, true);
+  bus.add(4, "Velmora Bexley 30", "vrxmini", 5, 0, false);
+  bus.add(1, "Velmora Dunlow 80 B", "vrx320", 15, 2, true);
+  bus.add(2, "Velmora Alder 60", "vrx160", 7, 3, false);
 }
 
 explorer::ServerFactory fakeFactory(FakeBus& bus) {
