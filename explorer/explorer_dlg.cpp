@@ -74,7 +74,6 @@ bool CScsiExplorerDlg::startInControlPanel() {
     return false;
   }
   icon_ = reinterpret_cast<HICON>(static_cast<LONG_PTR>(server_->getScsiLogoIcon()));
-  smallIcon_ = icon_;
   createImageLists();
   readStoredSettings();
   loadAdapterList();
@@ -86,7 +85,7 @@ bool CScsiExplorerDlg::startInControlPanel() {
   readInstallFolder();
   switchView(settings_.view);
   SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
-  SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+  SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
   placeWindow();
   return true;
 }
@@ -96,12 +95,8 @@ bool CScsiExplorerDlg::startStandalone() {
   list_.setBackground(fw::moduleFolder(nullptr) + kBackgroundPicture);
   HINSTANCE module = fw::resourceModule();
   icon_ = LoadIconA(module, MAKEINTRESOURCEA(128));
-  smallIcon_ = static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(128), IMAGE_ICON,
-                                             GetSystemMetrics(SM_CXSMICON),
-                                             GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-  if (!smallIcon_) smallIcon_ = icon_;
   SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
-  SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+  SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
 
   server_ = factory_ ? factory_() : nullptr;
   if (!server_) {

@@ -71,8 +71,7 @@ class CScsiExplorerDlg : public fw::Dialog {
   std::unique_ptr<ExplorerServer> server_;
   CExplorerListCtrl list_;
   fw::StatusBar statusBar_;
-  HICON icon_ = nullptr;       // shared icons: never destroyed here
-  HICON smallIcon_ = nullptr;
+  HICON icon_ = nullptr;  // shared, big and small: never destroyed here
   fw::ImageList smallImages_;
   fw::ImageList largeImages_;
   int adapterImage_ = -1;

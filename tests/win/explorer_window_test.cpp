@@ -89,6 +89,7 @@ TEST_F(ExplorerWindow, OpensOnTheAdaptersInTheServersOrder) {
     EXPECT_TRUE(statusBarShown(w));
     EXPECT_EQ(statusText(w), "The computer has 5 logical SCSI host adapter(s). ");
     EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(w, WM_GETICON, ICON_BIG, 0)), bus.icon);
+    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(w, WM_GETICON, ICON_SMALL, 0)), bus.icon);
     EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(w, WM_QUERYDRAGICON, 0, 0)), bus.icon);
     orvtest::saveScreenshot(w, "explorer_large_icons");
     command(w, ID_APPLET_CLOSE);

@@ -41,8 +41,9 @@ TEST_F(Pellmark, ShowsTheWindowWithItsOwnClassIdsAndHeadings) {
     char className[64] = {};
     GetClassNameA(w, className, sizeof className);
     EXPECT_STREQ(className, "PellmarkDialog");
-    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(w, WM_GETICON, ICON_BIG, 0)),
-              LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(128)));
+    HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(128));
+    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(w, WM_GETICON, ICON_BIG, 0)), icon);
+    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(w, WM_GETICON, ICON_SMALL, 0)), icon);
     HMENU file = GetSubMenu(GetMenu(w), 0);
     std::vector<UINT> ids;
     for (int i = 0; i < GetMenuItemCount(file); ++i) ids.push_back(GetMenuItemID(file, i));
