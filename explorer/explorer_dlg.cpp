@@ -6,6 +6,7 @@
 #include "explorer/settings_store.h"
 #include "framework/module.h"
 #include "framework/msgbox.h"
+#include "framework/regkey.h"
 #include "framework/strings.h"
 
 namespace explorer {
@@ -29,20 +30,6 @@ class Menu {
   HMENU menu_;
 };
 
-class RegKey {
- public:
-  RegKey() = default;
-  ~RegKey() {
-    if (key_) RegCloseKey(key_);
-  }
-  RegKey(const RegKey&) = delete;
-  RegKey& operator=(const RegKey&) = delete;
-  HKEY* put() { return &key_; }
-  HKEY get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
 
 void enableItem(HMENU menu, UINT id, bool enabled) {
   EnableMenuItem(menu, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
@@ -171,7 +158,7 @@ void CScsiExplorerDlg::setUpStatusBar() {
 }
 
 void CScsiExplorerDlg::readInstallFolder() {
-  RegKey key;
+  fw::RegKey key;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kAppPathKey, 0, KEY_READ, key.put()) != ERROR_SUCCESS)
     return;
   char path[260] = {};

@@ -2,23 +2,10 @@
 
 #include <windows.h>
 
+#include "framework/regkey.h"
+
 namespace explorer {
 namespace {
-
-class RegKey {
- public:
-  RegKey() = default;
-  ~RegKey() {
-    if (key_) RegCloseKey(key_);
-  }
-  RegKey(const RegKey&) = delete;
-  RegKey& operator=(const RegKey&) = delete;
-  HKEY* put() { return &key_; }
-  HKEY get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
 
 // Reads at most `size` bytes; a longer value counts as unreadable.
 StoredValue readValue(HKEY key, const char* name, size_t size) {
@@ -37,7 +24,7 @@ void writeValue(HKEY key, const char* name, const uint8_t* data, size_t size) {
 }  // namespace
 
 bool readSettings(const std::string& key, ExplorerSettings& settings) {
-  RegKey k;
+  fw::RegKey k;
   std::string path = key + kSettingsSubkey;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, k.put()) != ERROR_SUCCESS)
     return false;
@@ -48,7 +35,7 @@ bool readSettings(const std::string& key, ExplorerSettings& settings) {
 }
 
 void writeSettings(const std::string& key, const ExplorerSettings& settings) {
-  RegKey k;
+  fw::RegKey k;
   std::string path = key + kSettingsSubkey;
   DWORD disposition = 0;
   if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,

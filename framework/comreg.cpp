@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "framework/regkey.h"
+
 namespace fw {
 namespace {
 
@@ -16,17 +18,6 @@ std::string narrow(const WCHAR* text) {
   return out;
 }
 
-class Key {
- public:
-  ~Key() {
-    if (key_) RegCloseKey(key_);
-  }
-  HKEY* put() { return &key_; }
-  HKEY get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
 
 }  // namespace
 
@@ -37,7 +28,7 @@ std::string guidText(const GUID& guid) {
 }
 
 HRESULT setClassesText(const std::string& path, const char* name, const std::string& value) {
-  Key key;
+  RegKey key;
   LONG rc = RegCreateKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                             KEY_SET_VALUE, nullptr, key.put(), nullptr);
   if (rc == ERROR_SUCCESS) {
@@ -48,7 +39,7 @@ HRESULT setClassesText(const std::string& path, const char* name, const std::str
 }
 
 bool readClassesText(const std::string& path, const char* name, std::string& value) {
-  Key key;
+  RegKey key;
   if (RegOpenKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_QUERY_VALUE, key.put()) !=
       ERROR_SUCCESS) {
     return false;
@@ -66,7 +57,7 @@ bool readClassesText(const std::string& path, const char* name, std::string& val
 }
 
 bool classesKeyExists(const std::string& path) {
-  Key key;
+  RegKey key;
   return RegOpenKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
 }
 

@@ -9,27 +9,12 @@
 #include <map>
 #include <vector>
 
+#include "framework/regkey.h"
 #include "framework/strings.h"
 #include "server/module_res.h"
 
 namespace srv {
 namespace {
-
-class RegistryKey {
- public:
-  RegistryKey(HKEY root, const char* path) {
-    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key_) != ERROR_SUCCESS) key_ = nullptr;
-  }
-  ~RegistryKey() {
-    if (key_) RegCloseKey(key_);
-  }
-  RegistryKey(const RegistryKey&) = delete;
-  RegistryKey& operator=(const RegistryKey&) = delete;
-  HKEY get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
 
 // The values of the open AppList key, read with buffers of the record's field size.
 class RegistryAppValues : public AppValueSource {
@@ -103,9 +88,10 @@ std::string appListKey() {
 }
 
 int16_t countApps(uint8_t deviceType) {
-  RegistryKey key(HKEY_CURRENT_USER, appListKey().c_str());
+  fw::RegKey key;
   int16_t count = 0;
-  if (key.get()) {
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, appListKey().c_str(), 0, KEY_READ, key.put()) ==
+      ERROR_SUCCESS) {
     RegistryAppValues values(key.get());
     count = countMatchingApps(values, deviceType);
   }
@@ -121,8 +107,10 @@ size_t listApps(uint8_t deviceType, AppDescriptor* out) {
 
 size_t listApps(uint8_t deviceType, AppDescriptor* out, size_t capacity) {
   if (!out || capacity == 0) return 0;
-  RegistryKey key(HKEY_CURRENT_USER, appListKey().c_str());
-  if (!key.get()) return 0;
+  fw::RegKey key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, appListKey().c_str(), 0, KEY_READ, key.put()) !=
+      ERROR_SUCCESS)
+    return 0;
   RegistryAppValues values(key.get());
   size_t n = 0;
   return visitMatchingApps(values, deviceType, capacity,
