@@ -4,6 +4,7 @@
 
 #include "explorer/html_help.h"
 #include "explorer/settings_store.h"
+#include "framework/menu.h"
 #include "framework/module.h"
 #include "framework/msgbox.h"
 #include "framework/regkey.h"
@@ -15,21 +16,6 @@ namespace {
 constexpr char kAppPathKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Orvane";
 constexpr char kAppPathValue[] = "Path";
 constexpr int kViewMenuPosition = 1;  // "&View" in the menu bar
-
-class Menu {
- public:
-  explicit Menu(HMENU menu) : menu_(menu) {}
-  ~Menu() {
-    if (menu_) DestroyMenu(menu_);
-  }
-  Menu(const Menu&) = delete;
-  Menu& operator=(const Menu&) = delete;
-  HMENU get() const { return menu_; }
-
- private:
-  HMENU menu_;
-};
-
 
 void enableItem(HMENU menu, UINT id, bool enabled) {
   EnableMenuItem(menu, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
@@ -343,10 +329,9 @@ void CScsiExplorerDlg::onInitMenuPopup(HMENU popup, UINT index, bool systemMenu)
 
 void CScsiExplorerDlg::onContextMenu(POINT screen) {
   int hit = list_.itemAt(screen);
-  HINSTANCE module = fw::resourceModule();
   if (hit >= 0) {
-    Menu menu(LoadMenuA(module, MAKEINTRESOURCEA(IDR_ITEM_MENU)));
-    HMENU popup = GetSubMenu(menu.get(), 0);
+    fw::LoadedMenu menu(IDR_ITEM_MENU);
+    HMENU popup = menu.popup();
     if (!popup) return;
     SetMenuDefaultItem(popup, ID_FILE_OPEN, FALSE);
     const inv::HostAdapterInfo* record = list_.record(hit);
@@ -355,8 +340,8 @@ void CScsiExplorerDlg::onContextMenu(POINT screen) {
     TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd(), nullptr);
     return;
   }
-  Menu menu(LoadMenuA(module, MAKEINTRESOURCEA(IDR_BACKGROUND_MENU)));
-  HMENU popup = GetSubMenu(menu.get(), 0);
+  fw::LoadedMenu menu(IDR_BACKGROUND_MENU);
+  HMENU popup = menu.popup();
   if (!popup) return;
   markView(GetSubMenu(popup, 0));
   TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd(), nullptr);

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "framework/menu.h"
 #include "framework/module.h"
 #include "framework/strings.h"
 #include "inventory/device_types.h"
@@ -21,21 +22,6 @@ static_assert(static_cast<DWORD>(ListView::Icon) == LVS_ICON &&
               "list view styles");
 
 namespace {
-
-// A menu resource, destroyed with its owner.
-class LoadedMenu {
- public:
-  explicit LoadedMenu(UINT id) : menu_(LoadMenuA(fw::resourceModule(), MAKEINTRESOURCEA(id))) {}
-  ~LoadedMenu() {
-    if (menu_) DestroyMenu(menu_);
-  }
-  LoadedMenu(const LoadedMenu&) = delete;
-  LoadedMenu& operator=(const LoadedMenu&) = delete;
-  HMENU popup() const { return menu_ ? GetSubMenu(menu_, 0) : nullptr; }
-
- private:
-  HMENU menu_;
-};
 
 int localeCompare(const char* a, const char* b) {
   // Case-sensitive, in the user's locale; CompareStringA answers 1, 2 or 3.
@@ -246,14 +232,14 @@ void CDeviceListDlg::onContextMenu(POINT screen) {
   // Both menus are tracked with this window as owner, so their commands come here: in an
   // in-process server there is no application main window to send them to.
   if (hit >= 0) {
-    LoadedMenu menu(IDR_DEVICE_CTX_MENU);
+    fw::LoadedMenu menu(IDR_DEVICE_CTX_MENU);
     if (HMENU popup = menu.popup()) {
       SetMenuDefaultItem(popup, ID_DEVICE_CTX_PROPERTIES, FALSE);
       TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd(),
                      nullptr);
     }
   } else {
-    LoadedMenu menu(IDR_DEVICE_BKGD_MENU);
+    fw::LoadedMenu menu(IDR_DEVICE_BKGD_MENU);
     if (HMENU popup = menu.popup()) {
       CheckMenuRadioItem(popup, kFirstViewCommand, kLastViewCommand, viewMode, MF_BYCOMMAND);
       TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd(),
