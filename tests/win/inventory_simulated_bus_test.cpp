@@ -15,23 +15,13 @@
 #include "scsi/bytes.h"
 #include "simulator/controls.h"
 #include "tests/support/modal_driver.h"
+#include "tests/support/simulator_control.h"
 
 namespace {
 
 constexpr size_t kRecordSize = 4768, kDeviceSize = 72, kLabelSize = 92;
 
-template <typename F>
-F resolve(const char* name) {
-  return reinterpret_cast<F>(
-      reinterpret_cast<void*>(GetProcAddress(scsi::scsiManager().handle(), name)));
-}
-
-std::string tempPath(const char* name) {
-  char folder[MAX_PATH] = {};
-  GetTempPathA(MAX_PATH, folder);
-  return std::string(folder) + "orv_inventory_" + std::to_string(GetCurrentProcessId()) + "_" +
-         name;
-}
+std::string tempPath(const char* name) { return orvtest::tempPath(std::string("inventory_") + name); }
 
 std::vector<std::string> readLines(const std::string& file) {
   std::ifstream in(file);
@@ -67,16 +57,16 @@ class SimulatedBus : public testing::Test {
     DeleteFileA(logFile.c_str());
   }
   void TearDown() override {
-    if (auto setLog = resolve<simctl::SetLogFn>(simctl::kSetLog)) setLog(nullptr);
+    if (auto setLog = orvtest::simulatorControl<simctl::SetLogFn>(simctl::kSetLog)) setLog(nullptr);
     DeleteFileA(logFile.c_str());
     EXPECT_TRUE(driver.unexpected().empty()) << "a message was shown: " << driver.unexpected().front();
   }
   void loadBus(const char* description) {
-    auto loadText = resolve<simctl::LoadBusTextFn>(simctl::kLoadBusText);
-    auto loadFile = resolve<simctl::LoadBusFn>(simctl::kLoadBus);
+    auto loadText = orvtest::simulatorControl<simctl::LoadBusTextFn>(simctl::kLoadBusText);
+    auto loadFile = orvtest::simulatorControl<simctl::LoadBusFn>(simctl::kLoadBus);
     ASSERT_TRUE(loadText && loadFile);
     ASSERT_EQ(description ? loadText(description, "inventory.bus") : loadFile(nullptr), 1);
-    ASSERT_EQ(resolve<simctl::SetLogFn>(simctl::kSetLog)(logFile.c_str()), 1);
+    ASSERT_EQ(orvtest::simulatorControl<simctl::SetLogFn>(simctl::kSetLog)(logFile.c_str()), 1);
   }
   // The log lines written since the last call of this.
   std::vector<std::string> newLogLines() {
@@ -285,7 +275,7 @@ adapter 0
   EXPECT_EQ(received(newLogLines(), "02 ").size(), 8u);
   EXPECT_EQ(inv::LibraryManagerPort::abandonedCount(), 1u);
 
-  auto releaseLate = resolve<simctl::ReleaseLateFn>(simctl::kReleaseLate);
+  auto releaseLate = orvtest::simulatorControl<simctl::ReleaseLateFn>(simctl::kReleaseLate);
   ASSERT_NE(releaseLate, nullptr);
   EXPECT_EQ(releaseLate(), 1);
   EXPECT_EQ(inv::LibraryManagerPort::abandonedCount(), 0u);  // finished, then freed

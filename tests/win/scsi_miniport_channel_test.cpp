@@ -17,20 +17,12 @@
 #include "simulator/bus_parser.h"
 #include "simulator/controls.h"
 #include "tests/support/modal_driver.h"
+#include "tests/support/simulator_control.h"
 
 namespace {
 
-template <typename Fn>
-Fn simulatorControl(const char* name) {
-  return reinterpret_cast<Fn>(
-      reinterpret_cast<void*>(GetProcAddress(scsi::scsiManager().handle(), name)));
-}
-
-std::string tempPath(const char* name) {
-  char folder[MAX_PATH] = {};
-  GetTempPathA(MAX_PATH, folder);
-  return std::string(folder) + name;
-}
+using orvtest::simulatorControl;
+using orvtest::tempPath;
 
 // The record the inventory makes of a simulated adapter, as far as the channel reads it.
 inv::HostAdapterInfo recordOf(const sim::Adapter& a, uint32_t channels) {

@@ -18,6 +18,7 @@
 #include "scsi/report.h"
 #include "simulator/controls.h"
 #include "tests/support/modal_driver.h"
+#include "tests/support/simulator_control.h"
 
 namespace {
 
@@ -51,17 +52,8 @@ adapter 0
 
 constexpr uint32_t kShortWaitMs = 150;
 
-template <typename Fn>
-Fn simulatorControl(const char* name) {
-  return reinterpret_cast<Fn>(
-      reinterpret_cast<void*>(GetProcAddress(scsi::scsiManager().handle(), name)));
-}
-
-std::string tempPath(const char* name) {
-  char folder[MAX_PATH] = {};
-  GetTempPathA(MAX_PATH, folder);
-  return std::string(folder) + name;
-}
+using orvtest::simulatorControl;
+using orvtest::tempPath;
 
 class ScsiSend : public testing::Test {
  protected:
