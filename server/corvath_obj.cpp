@@ -1,6 +1,7 @@
 #include "server/corvath_obj.h"
 
 #include "corvath_idl.h"
+#include "devsheet/devsheet.h"
 #include "framework/classfactory.h"
 #include "inventory/device_types.h"
 #include "server/about.h"
@@ -66,7 +67,9 @@ void CorvathObj::showHostAdapterProperty(long HAptr, short Page) {
 }
 
 void CorvathObj::showDeviceProperty(long DevPtr) {
-  // The device property sheet opens here once it is part of the module.
+  const auto* device = inv::fromAddress<const inv::DeviceInfo>(static_cast<uint32_t>(DevPtr));
+  if (!device) return;
+  dev::showDevicePropertySheet(corvathModule().libraryHandle(), *device);
 }
 
 long CorvathObj::getDeviceIcon(short DevType) {

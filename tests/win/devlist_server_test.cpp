@@ -134,8 +134,8 @@ TEST_F(DevlistServer, TypeElevenIsOtherHereAndTheAdapterIconForGetDeviceIcon) {
     ASSERT_NE(shown, nullptr);
     EXPECT_EQ(pixelsOf(shown), other);
     DestroyIcon(shown);
-    // Open with the device selected goes to ShowDeviceProperty, which returns at once
-    // until the device sheet is part of the module; the window stays.
+    // Open with the device selected goes to ShowDeviceProperty: the device sheet runs
+    // (the next step) and the window stays.
     LVITEMA select = {};
     select.stateMask = select.state = LVIS_SELECTED | LVIS_FOCUSED;
     SendMessageA(list, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&select));
@@ -146,6 +146,11 @@ TEST_F(DevlistServer, TypeElevenIsOtherHereAndTheAdapterIconForGetDeviceIcon) {
     EXPECT_FALSE(orvtest::saveScreenshot(dlg, "devlist_simulated_bus").empty());
     orvtest::pressButton(dlg, IDCANCEL);
   });
+  driver.expect("HALDEN BRIDGE 11        Properties", [&](HWND sheet) {
+    HWND page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+    EXPECT_EQ(orvtest::itemText(page, 1592), "Type Unknown");
+    PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+  }, false);
   corvath.ShowDeviceList(address);
   EXPECT_EQ(corvath.lastError(), S_OK);
   EXPECT_TRUE(driver.allDone());

@@ -1,0 +1,90 @@
+#include "devsheet/devsheet.h"
+
+#include <cstring>
+
+#include "devsheet/devsheet_res.h"
+#include "devsheet/general_info.h"
+#include "framework/module.h"
+#include "framework/strings.h"
+#include "inventory/device_types.h"
+#include "server/module_res.h"
+
+namespace dev {
+namespace {
+
+CDevPropertySheet::RateQuery g_rateQuery = nullptr;
+
+constexpr uint32_t kNewestFamily = 4;
+
+std::string field(const char* text, size_t size) { return std::string(text, strnlen(text, size)); }
+
+}  // namespace
+
+CDevPropertySheet::CDevPropertySheet(HMODULE library, const inv::DeviceInfo& device, HICON icon,
+                                     const std::string& title, HWND parent, UINT startPage)
+    : PropertySheet(title, parent, startPage),
+      library_(library),
+      device_(device),
+      adapter_(inv::fromAddress<const inv::HostAdapterInfo>(device.adapter)),
+      icon_(icon) {
+  general_ = std::make_unique<CDevGeneralPage>(icon, device);
+  addPage(general_.get());
+  // SCSI Features for every device, then for disks Defect List, Mode Parameters and
+  // R/W Cache: added here in that order once they exist.
+  for (fw::PropertyPage* page : {features_.get(), defects_.get(), modePages_.get(), cache_.get()})
+    if (page) addPage(page);
+  setTitle(title);
+}
+
+CDevPropertySheet::~CDevPropertySheet() = default;
+
+void CDevPropertySheet::setRateQuery(RateQuery query) { g_rateQuery = query; }
+
+void CDevPropertySheet::onInitialized() {
+  // The caption's "?" button for the pages' context help.
+  SetWindowLongPtrA(hwnd(), GWL_EXSTYLE, GetWindowLongPtrA(hwnd(), GWL_EXSTYLE) | WS_EX_CONTEXTHELP);
+  titleFont();
+}
+
+HFONT CDevPropertySheet::titleFont() {
+  if (titleFontTried_ || !hwnd()) return titleFont_.get();
+  titleFontTried_ = true;
+  // Measured with the sheet's own (dialog) font, so that headings keep its size.
+  HDC dc = GetDC(hwnd());
+  if (!dc) return nullptr;
+  HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageA(hwnd(), WM_GETFONT, 0, 0));
+  TEXTMETRICA metrics = {};
+  BOOL measured;
+  {
+    srv::Selection selection(dc, font);
+    measured = GetTextMetricsA(dc, &metrics);
+  }
+  ReleaseDC(hwnd(), dc);
+  if (!measured) return nullptr;
+  titleFont_.reset(CreateFontA(metrics.tmHeight, metrics.tmAveCharWidth, 0, 0, 600, FALSE, FALSE,
+                               FALSE, ANSI_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
+                               PROOF_QUALITY, 0x24, "Arial"));
+  return titleFont_.get();
+}
+
+int CDevPropertySheet::negotiatedRateText(uint8_t targetId, std::string& text) {
+  if (adapter_ && adapter_->model.familyLevel == kNewestFamily && g_rateQuery) {
+    uint32_t rate = 0;
+    if (g_rateQuery(*adapter_, targetId, rate)) negotiatedRate_ = rate;
+  }
+  if (negotiatedRate_ == kRateAsync) text = fw::loadString(IDS_DEV_ASYNC);
+  else text = fw::formatString(IDS_DEV_RATE, rateNumber(negotiatedRate_).c_str());
+  return 1;
+}
+
+void showDevicePropertySheet(HMODULE library, const inv::DeviceInfo& device) {
+  const std::string title =
+      fw::formatString(IDS_DEVICE_SHEET_TITLE, field(device.vendor, sizeof device.vendor).c_str(),
+                       field(device.product, sizeof device.product).c_str());
+  HICON icon = LoadIconA(fw::resourceModule(),
+                         MAKEINTRESOURCEA(inv::deviceTypeIcon(device.deviceType)));
+  CDevPropertySheet sheet(library, device, icon, title, nullptr, 0);
+  sheet.doModal();
+}
+
+}  // namespace dev

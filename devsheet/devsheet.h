@@ -1,0 +1,106 @@
+// The device property sheet: one SCSI device of the inventory, its General page and the
+// slots of the pages that follow it, the bold title font shared by every page, and the
+// text of the device's negotiated transfer rate.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "framework/propsheet.h"
+#include "inventory/records.h"
+#include "server/dibimage.h"
+#include "server/drawing.h"
+
+namespace dev {
+
+class CDevGeneralPage;
+
+class CDevPropertySheet : public fw::PropertySheet {
+ public:
+  // device must stay valid while the sheet is open; library is the SCSI manager, handed
+  // on to the pages that send their own commands; icon is shared, not owned.
+  CDevPropertySheet(HMODULE library, const inv::DeviceInfo& device, HICON icon,
+                    const std::string& title, HWND parent, UINT startPage);
+  ~CDevPropertySheet() override;
+
+  const inv::DeviceInfo& device() const { return device_; }
+  // The adapter the device sits on, from the record's adapter field; null when unset.
+  const inv::HostAdapterInfo* adapter() const { return adapter_; }
+  HMODULE library() const { return library_; }
+  HICON icon() const { return icon_; }
+
+  // The bold heading font of the pages' control 1516; null when it could not be made.
+  HFONT titleFont();
+
+  // Text of the negotiated rate of the device at targetId: "Async" for asynchronous
+  // transfers, else "%s MB/Sec" with one decimal. Answers 1.
+  int negotiatedRateText(uint8_t targetId, std::string& text);
+  uint32_t negotiatedRate() const { return negotiatedRate_; }
+
+  // Where the rate comes from on adapters of the newest family: the miniport channel.
+  // Until one is set the stored rate stays as it is.
+  using RateQuery = bool (*)(const inv::HostAdapterInfo& adapter, uint8_t targetId,
+                             uint32_t& tenthsOfMBs);
+  static void setRateQuery(RateQuery query);
+
+ protected:
+  void onInitialized() override;
+
+ private:
+  HMODULE library_;
+  const inv::DeviceInfo& device_;
+  const inv::HostAdapterInfo* adapter_;
+  HICON icon_;
+  uint32_t negotiatedRate_ = 0;
+  srv::GdiObject<HFONT> titleFont_;
+  bool titleFontTried_ = false;
+
+  // Page slots in tab order. SCSI Features, Defect List, Mode Parameters and R/W Cache
+  // are added here as they are built; the last three only for disks (type 0).
+  std::unique_ptr<CDevGeneralPage> general_;
+  std::unique_ptr<fw::PropertyPage> features_;
+  std::unique_ptr<fw::PropertyPage> defects_;
+  std::unique_ptr<fw::PropertyPage> modePages_;
+  std::unique_ptr<fw::PropertyPage> cache_;
+};
+
+class CDevGeneralPage : public fw::PropertyPage {
+ public:
+  // Works out every text at once, the capacity with a READ CAPACITY to the device.
+  CDevGeneralPage(HICON icon, const inv::DeviceInfo& device);
+
+  const std::string& text(int controlId) const;
+
+ protected:
+  void doDataExchange(fw::DataExchange& dx) override;
+  BOOL onInitDialog() override;
+  INT_PTR handleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
+
+ private:
+  void paint(HDC dc);
+  RECT controlRect(int id) const;
+
+  HICON icon_;
+  const inv::DeviceInfo& device_;
+  struct Field {
+    int controlId;
+    std::string text;
+  };
+  Field fields_[10];
+  srv::GdiObject<HBITMAP> plainPicture_;
+  srv::DibImage dibPicture_;
+  srv::GdiObject<HBITMAP> separator_;
+};
+
+// The capacity text of a device: "%lu MBytes" from READ CAPACITY(10), "N/A" for types
+// without a capacity and for a device that did not answer.
+std::string capacityText(const inv::DeviceInfo& device);
+
+// ShowDeviceProperty: the sheet for device, titled with its vendor and product and
+// carrying its type's icon, run modally with no owner.
+void showDevicePropertySheet(HMODULE library, const inv::DeviceInfo& device);
+
+}  // namespace dev

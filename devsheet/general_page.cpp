@@ -1,0 +1,148 @@
+#include <cstring>
+
+#include "devsheet/devsheet.h"
+#include "devsheet/devsheet_res.h"
+#include "devsheet/general_info.h"
+#include "framework/module.h"
+#include "framework/strings.h"
+#include "inventory/device_types.h"
+#include "scsi/manager.h"
+#include "server/devicelist_res.h"
+#include "server/help.h"
+
+namespace dev {
+namespace {
+
+constexpr COLORREF kPictureKey = RGB(0, 255, 255);
+constexpr COLORREF kSeparatorKey = RGB(255, 0, 0);
+
+std::string field(const char* text, size_t size) { return std::string(text, strnlen(text, size)); }
+
+std::string yesNo(bool yes) { return fw::loadString(yes ? IDS_DEV_YES : IDS_DEV_NO); }
+
+}  // namespace
+
+std::string capacityText(const inv::DeviceInfo& device) {
+  if (!hasCapacity(device.inquiryHeader[0])) return fw::loadString(IDS_DEV_NOT_AVAILABLE);
+  uint8_t answer[scsi::kCapacityLength] = {};
+  scsi::ExecCommandBlock block;
+  const scsi::SendResult sent = scsi::sendCommand(block, device.adapterNumber, device.target,
+                                                  scsi::readCapacity(), answer,
+                                                  scsi::Feedback::WaitCursor);
+  // A device that did not answer has no capacity to show; "0 MBytes" would be a claim.
+  if (!sent.ok) return fw::loadString(IDS_DEV_NOT_AVAILABLE);
+  return fw::formatString(IDS_DEV_CAPACITY,
+                          static_cast<unsigned long>(capacityMegabytes(answer, sizeof answer)));
+}
+
+CDevGeneralPage::CDevGeneralPage(HICON icon, const inv::DeviceInfo& device)
+    : PropertyPage(IDD_DEV_GENERAL), icon_(icon), device_(device) {
+  const std::string vendor = field(device.vendor, sizeof device.vendor);
+  const std::string product = field(device.product, sizeof device.product);
+  const std::string revision = field(device.revision, sizeof device.revision);
+  const uint8_t* inquiry = device.inquiryHeader;
+  const std::string typeName = fw::loadString(inv::deviceTypeName(device.deviceType));
+  fields_[0] = {IDC_DEV_TITLE, fw::formatString(IDS_VENDOR_PRODUCT, vendor.c_str(), product.c_str())};
+  fields_[1] = {IDC_DEV_TYPE, fw::formatString(IDS_DEV_TYPE, typeName.c_str())};
+  fields_[2] = {IDC_DEV_SCSI_ID, fw::formatString(IDS_DEV_SCSI_ID, unsigned{device.target})};
+  fields_[3] = {IDC_DEV_VENDOR, vendor};
+  fields_[4] = {IDC_DEV_PRODUCT, fw::formatString(IDS_DEV_PRODUCT, product.c_str())};
+  fields_[5] = {IDC_DEV_REVISION, fw::formatString(IDS_DEV_REVISION, revision.c_str())};
+  fields_[6] = {IDC_DEV_ANSI, fw::formatString(IDS_DEV_ANSI_VERSION, ansiVersion(inquiry[2]))};
+  fields_[7] = {IDC_DEV_ISO, yesNo(isoCompliant(inquiry[2]))};
+  fields_[8] = {IDC_DEV_REMOVABLE, yesNo(removableMedium(inquiry[1]))};
+  fields_[9] = {IDC_DEV_CAPACITY, capacityText(device)};
+}
+
+const std::string& CDevGeneralPage::text(int controlId) const {
+  static const std::string none;
+  for (const Field& f : fields_)
+    if (f.controlId == controlId) return f.text;
+  return none;
+}
+
+void CDevGeneralPage::doDataExchange(fw::DataExchange& dx) {
+  for (Field& f : fields_) dx.text(f.controlId, f.text);
+}
+
+BOOL CDevGeneralPage::onInitDialog() {
+  PropertyPage::onInitDialog();
+  auto* owner = static_cast<CDevPropertySheet*>(sheet());
+  HFONT font = owner ? owner->titleFont() : nullptr;
+  if (font) SendDlgItemMessageA(hwnd(), IDC_DEV_TITLE, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  SendDlgItemMessageA(hwnd(), IDC_DEV_ICON, STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);
+
+  const PicturePair pictures = devicePicture(device_.deviceType);
+  HDC screen = GetDC(nullptr);
+  if (screen && GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES) > 4) {
+    if (dibPicture_.load(pictures.dib256, fw::resourceModule())) {
+      HPALETTE previous = dibPicture_.selectPalette(screen, false);
+      dibPicture_.makeBitmap(screen);
+      if (previous) SelectPalette(screen, previous, FALSE);
+    }
+  } else {
+    plainPicture_.reset(static_cast<HBITMAP>(LoadImageA(
+        fw::resourceModule(), MAKEINTRESOURCEA(pictures.plain16), IMAGE_BITMAP, 0, 0, 0)));
+  }
+  if (screen) ReleaseDC(nullptr, screen);
+  separator_.reset(static_cast<HBITMAP>(LoadImageA(
+      fw::resourceModule(), MAKEINTRESOURCEA(IDB_DEV_SEPARATOR), IMAGE_BITMAP, 0, 0, 0)));
+  return TRUE;
+}
+
+RECT CDevGeneralPage::controlRect(int id) const {
+  RECT rect = {};
+  HWND control = item(id);
+  if (!control) return rect;
+  GetWindowRect(control, &rect);
+  MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+void CDevGeneralPage::paint(HDC dc) {
+  if (item(IDC_DEV_PICTURE)) {
+    const RECT area = controlRect(IDC_DEV_PICTURE);
+    if (plainPicture_) {
+      srv::drawTransparentBitmap(dc, area.left, area.top, plainPicture_.get(), kPictureKey);
+    } else if (dibPicture_.bitmap()) {
+      HPALETTE previous = dibPicture_.selectPalette(dc, true);
+      srv::drawTransparentBitmap(dc, area.left, area.top, dibPicture_.bitmap(), kPictureKey);
+      if (previous) SelectPalette(dc, previous, TRUE);
+    }
+  }
+  if (item(IDC_DEV_SEPARATOR)) {
+    const RECT line = controlRect(IDC_DEV_SEPARATOR);
+    srv::drawTransparentBitmap(dc, line.left, line.top, separator_.get(), kSeparatorKey);
+  }
+}
+
+INT_PTR CDevGeneralPage::handleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
+  handled = true;
+  switch (message) {
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd(), &ps);
+      paint(dc);
+      EndPaint(hwnd(), &ps);
+      return TRUE;
+    }
+    case WM_PRINTCLIENT:
+      paint(reinterpret_cast<HDC>(wParam));
+      return TRUE;
+    case WM_HELP: {
+      BOOL shown = srv::onHelpInfo(reinterpret_cast<const HELPINFO*>(lParam), srv::kHelpDeviceGeneral);
+      SetWindowLongPtrA(hwnd(), DWLP_MSGRESULT, shown);
+      return TRUE;
+    }
+    case WM_CONTEXTMENU: {
+      POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+      srv::onContextMenu(hwnd(), reinterpret_cast<HWND>(wParam), point, srv::kHelpDeviceGeneral);
+      return TRUE;
+    }
+    default:
+      handled = false;
+      return FALSE;
+  }
+}
+
+}  // namespace dev
