@@ -7,12 +7,11 @@
 #include "framework/module.h"
 #include "framework/strings.h"
 #include "inventory/device_types.h"
+#include "scsi/miniport_channel.h"
 #include "server/module_res.h"
 
 namespace dev {
 namespace {
-
-CDevPropertySheet::RateQuery g_rateQuery = nullptr;
 
 constexpr uint32_t kNewestFamily = 4;
 
@@ -37,8 +36,6 @@ CDevPropertySheet::CDevPropertySheet(HMODULE library, const inv::DeviceInfo& dev
 }
 
 CDevPropertySheet::~CDevPropertySheet() = default;
-
-void CDevPropertySheet::setRateQuery(RateQuery query) { g_rateQuery = query; }
 
 void CDevPropertySheet::onInitialized() {
   // The caption's "?" button for the pages' context help.
@@ -68,10 +65,8 @@ HFONT CDevPropertySheet::titleFont() {
 }
 
 int CDevPropertySheet::negotiatedRateText(uint8_t targetId, std::string& text) {
-  if (adapter_ && adapter_->model.familyLevel == kNewestFamily && g_rateQuery) {
-    uint32_t rate = 0;
-    if (g_rateQuery(*adapter_, targetId, rate)) negotiatedRate_ = rate;
-  }
+  if (adapter_ && adapter_->model.familyLevel == kNewestFamily)
+    scsi::queryTransferRate(*adapter_, targetId, negotiatedRate_);
   if (negotiatedRate_ == kRateAsync) text = fw::loadString(IDS_DEV_ASYNC);
   else text = fw::formatString(IDS_DEV_RATE, rateNumber(negotiatedRate_).c_str());
   return 1;

@@ -36,15 +36,11 @@ class CDevPropertySheet : public fw::PropertySheet {
   HFONT titleFont();
 
   // Text of the negotiated rate of the device at targetId: "Async" for asynchronous
-  // transfers, else "%s MB/Sec" with one decimal. Answers 1.
+  // transfers, else "%s MB/Sec" with one decimal. Adapters of the newest family are asked
+  // through the miniport channel; for the others, and when the query fails, the rate
+  // known so far is shown. Answers 1.
   int negotiatedRateText(uint8_t targetId, std::string& text);
   uint32_t negotiatedRate() const { return negotiatedRate_; }
-
-  // Where the rate comes from on adapters of the newest family: the miniport channel.
-  // Until one is set the stored rate stays as it is.
-  using RateQuery = bool (*)(const inv::HostAdapterInfo& adapter, uint8_t targetId,
-                             uint32_t& tenthsOfMBs);
-  static void setRateQuery(RateQuery query);
 
  protected:
   void onInitialized() override;
