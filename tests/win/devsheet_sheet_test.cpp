@@ -129,6 +129,10 @@ TEST_F(DevsheetSheet, ContextHelpAndPictures) {
     HDC dc = GetDC(page);
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
     EXPECT_EQ(GetPixel(dc, area.left + 1, area.top + 1), face);
+    // ... and the page around it is the button face too, themed or not.
+    RECT client;
+    GetClientRect(page, &client);
+    EXPECT_EQ(GetPixel(dc, client.left + 2, client.bottom - 3), face);
     const COLORREF box = GetPixel(dc, area.left + 48, area.top + 60);
     EXPECT_NE(box, face);
     EXPECT_NE(box, RGB(0, 255, 255));
