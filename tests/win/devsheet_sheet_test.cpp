@@ -6,7 +6,10 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -15,7 +18,9 @@
 #include "inventory/library_port.h"
 #include "scsi/manager.h"
 #include "server/help.h"
+#include "simulator/controls.h"
 #include "tests/support/modal_driver.h"
+#include "tests/support/simulator_control.h"
 
 namespace {
 
@@ -143,6 +148,42 @@ TEST_F(DevsheetSheet, ContextHelpAndPictures) {
   }, false);
   EXPECT_EQ(sheet.doModal(), IDCANCEL);
   EXPECT_TRUE(driver_.allDone());
+}
+
+TEST_F(DevsheetSheet, ReadCapacityRequestBytes) {
+  const std::string log = orvtest::tempPath("devsheet_requests.log");
+  DeleteFileA(log.c_str());
+  auto setLog = orvtest::simulatorControl<simctl::SetLogFn>(simctl::kSetLog);
+  ASSERT_NE(setLog, nullptr);
+  ASSERT_EQ(setLog(log.c_str()), 1);
+  const inv::DeviceInfo& disk = device(1, 2);  // adapter 1, target 2
+  {
+    dev::CDevPropertySheet sheet(scsi::scsiManager().handle(), disk, nullptr, "Bytes", nullptr, 0);
+  }
+  setLog(nullptr);
+  std::ifstream in(log);
+  std::string line;
+  std::vector<int> block;
+  while (std::getline(in, line)) {
+    const size_t at = line.find(" recv ");
+    if (at == std::string::npos) continue;
+    std::istringstream hex(line.substr(at + 6));
+    std::string byte;
+    block.clear();
+    while (hex >> byte) block.push_back(static_cast<int>(std::strtol(byte.c_str(), nullptr, 16)));
+  }
+  DeleteFileA(log.c_str());
+  ASSERT_EQ(block.size(), 80u) << "one execute request";
+  EXPECT_EQ(block[0], 0x02);  // execute
+  EXPECT_EQ(block[2], 1);     // adapter
+  EXPECT_EQ(block[3], 0x48);  // data in, event notification
+  EXPECT_EQ(block[8], 2);     // target
+  EXPECT_EQ(block[9], 0);     // LUN
+  EXPECT_EQ(std::vector<int>(block.begin() + 12, block.begin() + 16), (std::vector<int>{8, 0, 0, 0}));
+  EXPECT_EQ(block[20], 14);  // sense length
+  EXPECT_EQ(block[21], 10);  // CDB length
+  const std::vector<int> cdb(block.begin() + 48, block.begin() + 64);
+  EXPECT_EQ(cdb, (std::vector<int>{0x25, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
 }
 
 }  // namespace
