@@ -17,17 +17,6 @@ using explorer::ExplorerSettings;
 using Names = std::vector<std::string>;
 
 constexpr char kTitle[] = "Velmora SCSI Explorer";
-constexpr char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Orvane";
-
-void setInstallFolder(const std::string& folder) {
-  HKEY key;
-  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kAppPaths, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                      nullptr) != ERROR_SUCCESS)
-    return;
-  RegSetValueExA(key, "Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
-                 static_cast<DWORD>(folder.size() + 1));
-  RegCloseKey(key);
-}
 
 class DunmereOnTheBus : public ::testing::Test {
  protected:

@@ -209,4 +209,14 @@ void recordHelp() {
   explorer::setHtmlHelpForTesting(recordingHelp);
 }
 
+void setInstallFolder(const std::string& folder) {
+  HKEY key;
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kAppPathsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                      &key, nullptr) != ERROR_SUCCESS)
+    return;
+  RegSetValueExA(key, "Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                 static_cast<DWORD>(folder.size() + 1));
+  RegCloseKey(key);
+}
+
 }  // namespace explorertest

@@ -119,6 +119,11 @@ ShownMenu contextMenu(HWND window, POINT screen);
 
 // The settings key, read raw and written raw.
 constexpr char kSettingsKey[] = "Software\\Velmora\\Orvane\\6.0\\Settings";
+// The install folder the window reads from the App Paths key; tests point it at the
+// binaries, where the background picture lies.
+constexpr char kAppPathsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Orvane";
+void setInstallFolder(const std::string& folder);
+
 void deleteSettings();
 void storeSettings(const explorer::ExplorerSettings& s);
 bool loadSettings(explorer::ExplorerSettings& s);  // false: no key

@@ -21,19 +21,6 @@ using explorer::ExplorerSettings;
 using Names = std::vector<std::string>;
 
 constexpr char kTitle[] = "Velmora SCSI Explorer";
-constexpr char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Orvane";
-
-// The install folder the window reads; tests point it at the binaries, where the
-// background picture lies.
-void setInstallFolder(const std::string& folder) {
-  HKEY key;
-  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kAppPaths, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                      nullptr) != ERROR_SUCCESS)
-    return;
-  RegSetValueExA(key, "Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
-                 static_cast<DWORD>(folder.size() + 1));
-  RegCloseKey(key);
-}
 
 std::string binFolder() {
   std::string f = fw::moduleFolder(nullptr);
@@ -391,7 +378,7 @@ TEST_F(ExplorerWindow, HelpOpensTheInstalledHelpFile) {
   EXPECT_NE(helpCalls()[1].owner, nullptr);
   EXPECT_EQ(helpCalls()[1].file, "C:\\Orvane Test\\orvane60.chm");
 
-  RegDeleteKeyA(HKEY_LOCAL_MACHINE, kAppPaths);
+  RegDeleteKeyA(HKEY_LOCAL_MACHINE, kAppPathsKey);
   helpCalls().clear();
   run([&](HWND w) { command(w, ID_HELP_TOPICS); });
   ASSERT_EQ(helpCalls().size(), 1u);
