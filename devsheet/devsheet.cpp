@@ -28,9 +28,11 @@ CDevPropertySheet::CDevPropertySheet(HMODULE library, const inv::DeviceInfo& dev
       icon_(icon) {
   general_ = std::make_unique<CDevGeneralPage>(icon, device);
   addPage(general_.get());
-  // SCSI Features for every device, then for disks Defect List, Mode Parameters and
-  // R/W Cache: added here in that order once they exist.
-  for (fw::PropertyPage* page : {features_.get(), defects_.get(), modePages_.get(), cache_.get()})
+  features_ = std::make_unique<CDevScsiPage>(icon, device, library);
+  addPage(features_.get());
+  // For disks Defect List, Mode Parameters and R/W Cache: added here in that order once
+  // they exist.
+  for (fw::PropertyPage* page : {defects_.get(), modePages_.get(), cache_.get()})
     if (page) addPage(page);
   setTitle(title);
 }

@@ -1,5 +1,5 @@
-// The device property sheet: one SCSI device of the inventory, its General page and the
-// slots of the pages that follow it, the bold title font shared by every page, and the
+// The device property sheet: one SCSI device of the inventory, its General and SCSI
+// Features pages and the slots of the pages that follow them, the bold title font shared by every page, and the
 // text of the device's negotiated transfer rate.
 #pragma once
 
@@ -17,6 +17,7 @@
 namespace dev {
 
 class CDevGeneralPage;
+class CDevScsiPage;
 
 class CDevPropertySheet : public fw::PropertySheet {
  public:
@@ -54,10 +55,10 @@ class CDevPropertySheet : public fw::PropertySheet {
   srv::GdiObject<HFONT> titleFont_;
   bool titleFontTried_ = false;
 
-  // Page slots in tab order. SCSI Features, Defect List, Mode Parameters and R/W Cache
-  // are added here as they are built; the last three only for disks (type 0).
+  // Page slots in tab order. Defect List, Mode Parameters and R/W Cache are added here as
+  // they are built; only for disks (type 0).
   std::unique_ptr<CDevGeneralPage> general_;
-  std::unique_ptr<fw::PropertyPage> features_;
+  std::unique_ptr<CDevScsiPage> features_;
   std::unique_ptr<fw::PropertyPage> defects_;
   std::unique_ptr<fw::PropertyPage> modePages_;
   std::unique_ptr<fw::PropertyPage> cache_;
@@ -88,6 +89,39 @@ class CDevGeneralPage : public fw::PropertyPage {
   Field fields_[10];
   srv::GdiObject<HBITMAP> plainPicture_;
   srv::DibImage dibPicture_;
+  srv::GdiObject<HBITMAP> separator_;
+};
+
+// The SCSI Features page: the device's optional features as supported or not-supported
+// marks, and on adapters of the newest family the negotiated transfer rate. Everything is
+// fixed when the page is initialised.
+class CDevScsiPage : public fw::PropertyPage {
+ public:
+  // library is kept for symmetry with the other pages; this page sends no command.
+  CDevScsiPage(HICON icon, const inv::DeviceInfo& device, HMODULE library);
+
+  bool showsRate() const { return showsRate_; }
+  const std::string& rateText() const { return rateText_; }
+
+ protected:
+  void doDataExchange(fw::DataExchange& dx) override;
+  BOOL onInitDialog() override;
+  INT_PTR handleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
+
+ private:
+  void paint(HDC dc);
+  void drawMark(HDC dc, int controlId, bool supported, POINT origin);
+  RECT controlRect(int id) const;
+
+  HICON icon_;
+  const inv::DeviceInfo& device_;
+  HMODULE library_;
+  const uint8_t (&inquiry_)[8];
+  bool showsRate_;
+  std::string title_;
+  std::string rateText_;
+  srv::GdiObject<HBITMAP> supported_;
+  srv::GdiObject<HBITMAP> unsupported_;
   srv::GdiObject<HBITMAP> separator_;
 };
 

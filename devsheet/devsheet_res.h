@@ -24,6 +24,16 @@
 #define IDC_DEV_REMOVABLE_LABEL 1632
 #define IDC_DEV_CAPACITY_LABEL 1555
 
+// SCSI Features page (title 1516 and separator 1238 as on the General page). The
+// feature lines' label and mark ids are in features_page.h.
+#define IDD_DEV_FEATURES 1419
+#define IDC_DEV_FEATURES_ICON 1593
+#define IDC_DEV_RATE_LABEL 1628
+#define IDC_DEV_RATE_MARK 1235
+#define IDC_DEV_RATE 1289
+#define IDB_DEV_SUPPORTED 1060
+#define IDB_DEV_NOT_SUPPORTED 1061
+
 // Pictures: device pictures in 16 and 256 colours, and the separator line.
 #define IDB_DEV_DISK16 1045
 #define IDB_DEV_DISK256 1047

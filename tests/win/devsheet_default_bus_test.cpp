@@ -25,8 +25,8 @@ TEST_F(DevsheetDefaultBus, DiskGeneralPage) {
   withSheet(*disk, [&](HWND sheet) {
     EXPECT_EQ(orvtest::windowTitle(sheet), "ARVELL HD-73U320        Properties");
     EXPECT_TRUE(GetWindowLongA(sheet, GWL_EXSTYLE) & WS_EX_CONTEXTHELP);
-    // General alone until the other pages are part of the sheet.
-    EXPECT_EQ(tabCount(sheet), 1);
+    // General and SCSI Features until the disk's own pages are part of the sheet.
+    EXPECT_EQ(tabCount(sheet), 2);
     HWND page = devtest::currentPage(sheet);
     ASSERT_NE(page, nullptr);
     // 143374744 blocks of 512 bytes: last block 143374743.
