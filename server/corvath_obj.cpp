@@ -1,6 +1,7 @@
 #include "server/corvath_obj.h"
 
 #include "corvath_idl.h"
+#include "adaptersheet/adaptersheet.h"
 #include "devsheet/devsheet.h"
 #include "framework/classfactory.h"
 #include "inventory/device_types.h"
@@ -63,7 +64,9 @@ long CorvathObj::getHostAdaptersList() {
 }
 
 void CorvathObj::showHostAdapterProperty(long HAptr, short Page) {
-  // The adapter property sheet opens here once it is part of the module.
+  const auto* adapter = inv::fromAddress<const inv::HostAdapterInfo>(static_cast<uint32_t>(HAptr));
+  if (!adapter) return;
+  ha::showHostAdapterPropertySheet(*adapter, Page);
 }
 
 void CorvathObj::showDeviceProperty(long DevPtr) {

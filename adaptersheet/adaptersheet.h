@@ -1,0 +1,117 @@
+// The host adapter property sheet: one adapter of the inventory, its General page and its
+// PCI Configuration page, the semi-bold heading font shared by every page, and the text
+// pop-ups of the sheet's own controls.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "framework/propsheet.h"
+#include "inventory/records.h"
+#include "server/dibimage.h"
+#include "server/drawing.h"
+#include "server/help_tables.h"
+
+namespace ha {
+
+class CHAGeneralPage;
+class CHAPciPage;
+
+// The semi-bold "Arial" heading font measured with the sheet's dialog font; null when it
+// could not be made. The caller owns it.
+HFONT createHeadingFont(HWND sheet);
+
+class CHAPropertySheet : public fw::PropertySheet {
+ public:
+  // adapter must stay valid while the sheet is open.
+  CHAPropertySheet(const inv::HostAdapterInfo& adapter, const std::string& title, HWND parent,
+                   UINT startPage);
+  ~CHAPropertySheet() override;
+
+  const inv::HostAdapterInfo& adapter() const { return adapter_; }
+  // The heading font of the pages' control 1516; null before the sheet's window exists
+  // and when it could not be made.
+  HFONT headingFont() const { return headingFont_.get(); }
+
+ protected:
+  void onInitialized() override;
+  LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
+
+ private:
+  const inv::HostAdapterInfo& adapter_;
+  // The pages go after the font (members are destroyed in reverse order).
+  std::unique_ptr<CHAGeneralPage> general_;
+  std::unique_ptr<CHAPciPage> pci_;
+  srv::GdiObject<HFONT> headingFont_;
+};
+
+// Shared by the pages: heading font on 1516, the logo drawn at 1238, button-face
+// background, context help from the page's pair table.
+class CHAPage : public fw::PropertyPage {
+ protected:
+  CHAPage(UINT templateId, const srv::HelpPair* helpPairs);
+  BOOL onInitDialog() override;
+  INT_PTR handleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
+  virtual void paint(HDC dc);
+  RECT controlRect(int id) const;
+
+ private:
+  const srv::HelpPair* helpPairs_;
+  srv::GdiObject<HBITMAP> logo_;
+};
+
+class CHAGeneralPage : public CHAPage {
+ public:
+  // Works out every text at once from the record.
+  explicit CHAGeneralPage(const inv::HostAdapterInfo& adapter);
+
+  const std::string& text(int controlId) const;
+
+ protected:
+  void doDataExchange(fw::DataExchange& dx) override;
+  BOOL onInitDialog() override;
+  void paint(HDC dc) override;
+
+ private:
+  const inv::HostAdapterInfo& adapter_;
+  const uint8_t* pciConfig_;
+  struct Field {
+    int controlId;
+    std::string text;
+  };
+  Field fields_[9];
+  srv::DibImage dibPicture_;
+  srv::GdiObject<HBITMAP> plainPicture_;
+};
+
+class CHAPciPage : public CHAPage {
+ public:
+  // Keeps its own copy of the record's configuration space.
+  explicit CHAPciPage(const inv::HostAdapterInfo& adapter);
+
+  const std::string& heading() const { return heading_; }
+
+ protected:
+  void doDataExchange(fw::DataExchange& dx) override;
+  BOOL onInitDialog() override;
+
+ private:
+  HWND list() const { return item(1279); }
+  void addRow(int index, UINT nameId, uint8_t value);
+  void addRow(int index, UINT nameId, uint16_t value);
+  void addRow(int index, UINT nameId, uint32_t value);
+  void addRow(int index, const std::string& name, uint32_t value);
+  void insertRow(int index, const std::string& name, const std::string& value);
+
+  uint8_t config_[256];
+  std::string heading_;
+};
+
+// ShowHostAdapterProperty: the sheet for adapter titled "<displayName> Properties", page
+// `page` shown first, run modally with no owner.
+void showHostAdapterPropertySheet(const inv::HostAdapterInfo& adapter, int page);
+
+}  // namespace ha
