@@ -113,12 +113,14 @@ TEST_F(ServerObject, EveryDispatchIdAnswersAsAMethod) {
   const long device = static_cast<long>(inv::addressOf(&adapter->devices[0]));
 
   // Windows that other parts of the suite add open through these; until then they
-  // return at once without showing anything. The device list, the device sheet and the
-  // About box run modally and return when they close.
+  // return at once without showing anything. The device list, the sheets and the About
+  // box run modally and return when they close.
   driver.expect(std::string(adapter->displayName) + " Devices",
                 [](HWND window) { orvtest::pressButton(window, IDCANCEL); });
   corvath.ShowDeviceList(list);
   EXPECT_EQ(corvath.lastError(), S_OK);
+  driver.expect(std::string(adapter->displayName) + " Properties",
+                [](HWND window) { orvtest::pressButton(window, IDCANCEL); });
   corvath.ShowHostAdapterProperty(list, 0);
   EXPECT_EQ(corvath.lastError(), S_OK);
   driver.expect("ARVELL HD-73U320        Properties",
