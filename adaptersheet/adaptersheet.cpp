@@ -84,7 +84,7 @@ LRESULT CHAPropertySheet::handleMessage(UINT message, WPARAM wParam, LPARAM lPar
 // ---- pages in common ----
 
 CHAPage::CHAPage(UINT templateId, const srv::HelpPair* helpPairs)
-    : PropertyPage(templateId), helpPairs_(helpPairs) {}
+    : HelpedPage(templateId, helpPairs) {}
 
 BOOL CHAPage::onInitDialog() {
   PropertyPage::onInitDialog();
@@ -95,63 +95,10 @@ BOOL CHAPage::onInitDialog() {
   return TRUE;
 }
 
-RECT CHAPage::controlRect(int id) const {
-  RECT rect = {};
-  HWND control = item(id);
-  if (!control) return rect;
-  GetWindowRect(control, &rect);
-  MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&rect), 2);
-  return rect;
-}
-
 void CHAPage::paint(HDC dc) {
   if (!item(IDC_HA_LOGO)) return;
   const RECT area = controlRect(IDC_HA_LOGO);
   srv::drawTransparentBitmap(dc, area.left, area.top, logo_.get(), kLogoKey);
-}
-
-INT_PTR CHAPage::handleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
-  handled = true;
-  switch (message) {
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd(), &ps);
-      paint(dc);
-      EndPaint(hwnd(), &ps);
-      return TRUE;
-    }
-    // The pictures' transparent colour becomes the button face, so the page keeps that
-    // background rather than a themed tab body.
-    case WM_ERASEBKGND: {
-      RECT all;
-      GetClientRect(hwnd(), &all);
-      FillRect(reinterpret_cast<HDC>(wParam), &all, GetSysColorBrush(COLOR_BTNFACE));
-      SetWindowLongPtrA(hwnd(), DWLP_MSGRESULT, TRUE);
-      return TRUE;
-    }
-    case WM_CTLCOLORDLG:
-      return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
-    case WM_CTLCOLORSTATIC:
-      SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
-      SetTextColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNTEXT));
-      return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
-    case WM_PRINTCLIENT:
-      paint(reinterpret_cast<HDC>(wParam));
-      return TRUE;
-    case WM_HELP: {
-      BOOL shown = srv::onHelpInfo(reinterpret_cast<const HELPINFO*>(lParam), helpPairs_);
-      SetWindowLongPtrA(hwnd(), DWLP_MSGRESULT, shown);
-      return TRUE;
-    }
-    case WM_CONTEXTMENU: {
-      POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-      srv::onContextMenu(hwnd(), reinterpret_cast<HWND>(wParam), point, helpPairs_);
-      return TRUE;
-    }
-    default:
-      handled = false;
-      return FALSE;
-  }
 }
 
 // ---- General ----

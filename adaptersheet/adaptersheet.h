@@ -14,6 +14,7 @@
 #include "server/dibimage.h"
 #include "server/drawing.h"
 #include "server/help_tables.h"
+#include "server/helped_page.h"
 
 namespace ha {
 
@@ -50,16 +51,13 @@ class CHAPropertySheet : public fw::PropertySheet {
 
 // Shared by the pages: heading font on 1516, the logo drawn at 1238, button-face
 // background, context help from the page's pair table.
-class CHAPage : public fw::PropertyPage {
+class CHAPage : public srv::HelpedPage {
  protected:
   CHAPage(UINT templateId, const srv::HelpPair* helpPairs);
   BOOL onInitDialog() override;
-  INT_PTR handleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
-  virtual void paint(HDC dc);
-  RECT controlRect(int id) const;
+  void paint(HDC dc) override;
 
  private:
-  const srv::HelpPair* helpPairs_;
   srv::GdiObject<HBITMAP> logo_;
 };
 

@@ -13,6 +13,7 @@
 #include "inventory/records.h"
 #include "server/dibimage.h"
 #include "server/drawing.h"
+#include "server/helped_page.h"
 
 namespace dev {
 
@@ -64,7 +65,7 @@ class CDevPropertySheet : public fw::PropertySheet {
   std::unique_ptr<fw::PropertyPage> cache_;
 };
 
-class CDevGeneralPage : public fw::PropertyPage {
+class CDevGeneralPage : public srv::HelpedPage {
  public:
   // Works out every text at once, the capacity with a READ CAPACITY to the device.
   CDevGeneralPage(HICON icon, const inv::DeviceInfo& device);
@@ -74,11 +75,9 @@ class CDevGeneralPage : public fw::PropertyPage {
  protected:
   void doDataExchange(fw::DataExchange& dx) override;
   BOOL onInitDialog() override;
-  INT_PTR handleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
 
  private:
-  void paint(HDC dc);
-  RECT controlRect(int id) const;
+  void paint(HDC dc) override;
 
   HICON icon_;
   const inv::DeviceInfo& device_;
@@ -95,7 +94,7 @@ class CDevGeneralPage : public fw::PropertyPage {
 // The SCSI Features page: the device's optional features as supported or not-supported
 // marks, and on adapters of the newest family the negotiated transfer rate. Everything is
 // fixed when the page is initialised.
-class CDevScsiPage : public fw::PropertyPage {
+class CDevScsiPage : public srv::HelpedPage {
  public:
   // library is kept for symmetry with the other pages; this page sends no command.
   CDevScsiPage(HICON icon, const inv::DeviceInfo& device, HMODULE library);
@@ -109,9 +108,8 @@ class CDevScsiPage : public fw::PropertyPage {
   INT_PTR handleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
 
  private:
-  void paint(HDC dc);
+  void paint(HDC dc) override;
   void drawMark(HDC dc, int controlId, bool supported, POINT origin);
-  RECT controlRect(int id) const;
 
   HICON icon_;
   const inv::DeviceInfo& device_;

@@ -29,7 +29,7 @@ bool adapterShowsRate(const inv::DeviceInfo& device) {
 }  // namespace
 
 CDevScsiPage::CDevScsiPage(HICON icon, const inv::DeviceInfo& device, HMODULE library)
-    : PropertyPage(IDD_DEV_FEATURES),
+    : HelpedPage(IDD_DEV_FEATURES, srv::kHelpDeviceFeatures),
       icon_(icon),
       device_(device),
       library_(library),
@@ -57,15 +57,6 @@ BOOL CDevScsiPage::onInitDialog() {
   unsupported_.reset(loadBitmap(IDB_DEV_NOT_SUPPORTED));
   separator_.reset(loadBitmap(IDB_DEV_SEPARATOR));
   return TRUE;
-}
-
-RECT CDevScsiPage::controlRect(int id) const {
-  RECT rect = {};
-  HWND control = item(id);
-  if (!control) return rect;
-  GetWindowRect(control, &rect);
-  MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&rect), 2);
-  return rect;
 }
 
 // Copies the mark unchanged at its own size, 2 pixels up and left of the control's corner;
@@ -99,60 +90,21 @@ void CDevScsiPage::paint(HDC dc) {
 }
 
 INT_PTR CDevScsiPage::handleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
-  handled = true;
-  switch (message) {
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd(), &ps);
-      paint(dc);
-      EndPaint(hwnd(), &ps);
-      return TRUE;
+  // The mark controls are owner-drawn so that they keep the mark when repainted alone
+  // (and stay visible for right-click help).
+  if (message == WM_DRAWITEM) {
+    handled = true;
+    const auto* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+    if (draw->CtlID == IDC_DEV_RATE_MARK) {
+      drawMark(draw->hDC, IDC_DEV_RATE_MARK, true, {0, 0});
+    } else {
+      for (const FeatureLine& line : kFeatureLines)
+        if (draw->CtlID == line.markId)
+          drawMark(draw->hDC, line.markId, featureSupported(inquiry_, line), {0, 0});
     }
-    // The mark controls are owner-drawn so that they keep the mark when repainted alone
-    // (and stay visible for right-click help).
-    case WM_DRAWITEM: {
-      const auto* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-      if (draw->CtlID == IDC_DEV_RATE_MARK) {
-        drawMark(draw->hDC, IDC_DEV_RATE_MARK, true, {0, 0});
-      } else {
-        for (const FeatureLine& line : kFeatureLines)
-          if (draw->CtlID == line.markId)
-            drawMark(draw->hDC, line.markId, featureSupported(inquiry_, line), {0, 0});
-      }
-      return TRUE;
-    }
-    // Same background as the General page: the separator's key colour becomes the
-    // button face, so the page keeps it rather than a themed tab body.
-    case WM_ERASEBKGND: {
-      RECT all;
-      GetClientRect(hwnd(), &all);
-      FillRect(reinterpret_cast<HDC>(wParam), &all, GetSysColorBrush(COLOR_BTNFACE));
-      SetWindowLongPtrA(hwnd(), DWLP_MSGRESULT, TRUE);
-      return TRUE;
-    }
-    case WM_CTLCOLORDLG:
-      return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
-    case WM_CTLCOLORSTATIC:
-      SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
-      SetTextColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNTEXT));
-      return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
-    case WM_PRINTCLIENT:
-      paint(reinterpret_cast<HDC>(wParam));
-      return TRUE;
-    case WM_HELP: {
-      BOOL shown = srv::onHelpInfo(reinterpret_cast<const HELPINFO*>(lParam), srv::kHelpDeviceFeatures);
-      SetWindowLongPtrA(hwnd(), DWLP_MSGRESULT, shown);
-      return TRUE;
-    }
-    case WM_CONTEXTMENU: {
-      POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-      srv::onContextMenu(hwnd(), reinterpret_cast<HWND>(wParam), point, srv::kHelpDeviceFeatures);
-      return TRUE;
-    }
-    default:
-      handled = false;
-      return FALSE;
+    return TRUE;
   }
+  return HelpedPage::handleMessage(message, wParam, lParam, handled);
 }
 
 }  // namespace dev

@@ -36,7 +36,7 @@ std::string capacityText(const inv::DeviceInfo& device) {
 }
 
 CDevGeneralPage::CDevGeneralPage(HICON icon, const inv::DeviceInfo& device)
-    : PropertyPage(IDD_DEV_GENERAL), icon_(icon), device_(device) {
+    : HelpedPage(IDD_DEV_GENERAL, srv::kHelpDeviceGeneral), icon_(icon), device_(device) {
   const std::string vendor = field(device.vendor, sizeof device.vendor);
   const std::string product = field(device.product, sizeof device.product);
   const std::string revision = field(device.revision, sizeof device.revision);
@@ -90,15 +90,6 @@ BOOL CDevGeneralPage::onInitDialog() {
   return TRUE;
 }
 
-RECT CDevGeneralPage::controlRect(int id) const {
-  RECT rect = {};
-  HWND control = item(id);
-  if (!control) return rect;
-  GetWindowRect(control, &rect);
-  MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&rect), 2);
-  return rect;
-}
-
 void CDevGeneralPage::paint(HDC dc) {
   if (item(IDC_DEV_PICTURE)) {
     const RECT area = controlRect(IDC_DEV_PICTURE);
@@ -113,50 +104,6 @@ void CDevGeneralPage::paint(HDC dc) {
   if (item(IDC_DEV_SEPARATOR)) {
     const RECT line = controlRect(IDC_DEV_SEPARATOR);
     srv::drawTransparentBitmap(dc, line.left, line.top, separator_.get(), kSeparatorKey);
-  }
-}
-
-INT_PTR CDevGeneralPage::handleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
-  handled = true;
-  switch (message) {
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd(), &ps);
-      paint(dc);
-      EndPaint(hwnd(), &ps);
-      return TRUE;
-    }
-    // The pictures' transparent colour becomes the button face, so the page and its
-    // texts keep that background rather than a themed tab body.
-    case WM_ERASEBKGND: {
-      RECT all;
-      GetClientRect(hwnd(), &all);
-      FillRect(reinterpret_cast<HDC>(wParam), &all, GetSysColorBrush(COLOR_BTNFACE));
-      SetWindowLongPtrA(hwnd(), DWLP_MSGRESULT, TRUE);
-      return TRUE;
-    }
-    case WM_CTLCOLORDLG:
-      return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
-    case WM_CTLCOLORSTATIC:
-      SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
-      SetTextColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNTEXT));
-      return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
-    case WM_PRINTCLIENT:
-      paint(reinterpret_cast<HDC>(wParam));
-      return TRUE;
-    case WM_HELP: {
-      BOOL shown = srv::onHelpInfo(reinterpret_cast<const HELPINFO*>(lParam), srv::kHelpDeviceGeneral);
-      SetWindowLongPtrA(hwnd(), DWLP_MSGRESULT, shown);
-      return TRUE;
-    }
-    case WM_CONTEXTMENU: {
-      POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-      srv::onContextMenu(hwnd(), reinterpret_cast<HWND>(wParam), point, srv::kHelpDeviceGeneral);
-      return TRUE;
-    }
-    default:
-      handled = false;
-      return FALSE;
   }
 }
 

@@ -8,6 +8,7 @@ orv_core_library(server_services_core
 orv_win_library(server_services
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/applist_registry.cpp ${CMAKE_CURRENT_LIST_DIR}/help.cpp
           ${CMAKE_CURRENT_LIST_DIR}/drawing.cpp ${CMAKE_CURRENT_LIST_DIR}/dibimage.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/helped_page.cpp
   DEPS server_services_core framework version shell32 gdi32 user32)
 
 # ---- tests ----

@@ -1,0 +1,59 @@
+#include "server/helped_page.h"
+
+namespace srv {
+
+HelpedPage::HelpedPage(UINT templateId, const HelpPair* helpPairs)
+    : PropertyPage(templateId), helpPairs_(helpPairs) {}
+
+RECT HelpedPage::controlRect(int id) const {
+  RECT rect = {};
+  HWND control = item(id);
+  if (!control) return rect;
+  GetWindowRect(control, &rect);
+  MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+INT_PTR HelpedPage::handleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
+  handled = true;
+  switch (message) {
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd(), &ps);
+      paint(dc);
+      EndPaint(hwnd(), &ps);
+      return TRUE;
+    }
+    case WM_ERASEBKGND: {
+      RECT all;
+      GetClientRect(hwnd(), &all);
+      FillRect(reinterpret_cast<HDC>(wParam), &all, GetSysColorBrush(COLOR_BTNFACE));
+      SetWindowLongPtrA(hwnd(), DWLP_MSGRESULT, TRUE);
+      return TRUE;
+    }
+    case WM_CTLCOLORDLG:
+      return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+    case WM_CTLCOLORSTATIC:
+      SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
+      SetTextColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNTEXT));
+      return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+    case WM_PRINTCLIENT:
+      paint(reinterpret_cast<HDC>(wParam));
+      return TRUE;
+    case WM_HELP: {
+      BOOL shown = onHelpInfo(reinterpret_cast<const HELPINFO*>(lParam), helpPairs_);
+      SetWindowLongPtrA(hwnd(), DWLP_MSGRESULT, shown);
+      return TRUE;
+    }
+    case WM_CONTEXTMENU: {
+      POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+      onContextMenu(hwnd(), reinterpret_cast<HWND>(wParam), point, helpPairs_);
+      return TRUE;
+    }
+    default:
+      handled = false;
+      return FALSE;
+  }
+}
+
+}  // namespace srv

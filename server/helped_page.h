@@ -1,0 +1,30 @@
+// The common ground of Corvath's property pages: the page paints its pictures on the
+// button-face colour (their transparent key colour becomes button face, so a themed tab
+// body would leave boxes around them), its static texts share that background, and the
+// caption's "?" and right-click help come from the page's pair table.
+#pragma once
+
+#include <windows.h>
+
+#include "framework/propsheet.h"
+#include "server/help.h"
+
+namespace srv {
+
+class HelpedPage : public fw::PropertyPage {
+ protected:
+  HelpedPage(UINT templateId, const HelpPair* helpPairs);
+
+  // Paint handling and help; a subclass handles its own messages first and passes the
+  // rest here.
+  INT_PTR handleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
+  // Draws the page's pictures (WM_PAINT and WM_PRINTCLIENT).
+  virtual void paint(HDC dc) {}
+  // A control's rectangle in page coordinates; empty when there is no such control.
+  RECT controlRect(int id) const;
+
+ private:
+  const HelpPair* helpPairs_;
+};
+
+}  // namespace srv
