@@ -85,17 +85,26 @@ orv_stop_wineserver() {
   wineserver -w 2>/dev/null || true
 }
 
+# ccache, when the machine has it (ORV_CCACHE=0 turns it off): paths are taken relative
+# to the checkout, so several checkouts of the tree share one cache.
+ORV_LAUNCHER=()
+if [ "${ORV_CCACHE:-1}" != 0 ] && command -v ccache >/dev/null 2>&1; then
+  export CCACHE_BASEDIR=$ORV_ROOT CCACHE_NOHASHDIR=1
+  ORV_LAUNCHER=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+
 orv_configure_and_build() {
   local jobs
   jobs=$(nproc)
   if [ ! -f "$ORV_WIN_BUILD/build.ninja" ]; then
     cmake -S "$ORV_ROOT" -B "$ORV_WIN_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-      -DCMAKE_TOOLCHAIN_FILE="$ORV_ROOT/cmake/mingw32.cmake" >"$ORV_LOGS/configure-win.log" 2>&1 \
+      -DCMAKE_TOOLCHAIN_FILE="$ORV_ROOT/cmake/mingw32.cmake" "${ORV_LAUNCHER[@]}" \
+      >"$ORV_LOGS/configure-win.log" 2>&1 \
       || { cat "$ORV_LOGS/configure-win.log"; return 1; }
   fi
   if [ "${1:-}" != "win-only" ] && [ ! -f "$ORV_NATIVE_BUILD/build.ninja" ]; then
     cmake -S "$ORV_ROOT" -B "$ORV_NATIVE_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-      >"$ORV_LOGS/configure-native.log" 2>&1 \
+      "${ORV_LAUNCHER[@]}" >"$ORV_LOGS/configure-native.log" 2>&1 \
       || { cat "$ORV_LOGS/configure-native.log"; return 1; }
   fi
   orv_log "building the Windows binaries ($ORV_WIN_BUILD)"
