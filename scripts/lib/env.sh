@@ -18,6 +18,73 @@ export ORV_ARTIFACTS=$ORV_SCREENSHOTS
 
 orv_log() { echo "[$(basename "$0")] $*"; }
 
+# ---- Can this host execute 32-bit x86 programs? --------------------------------------
+# Some x86-64 hosts cannot (kernel without IA-32 emulation, e.g. ia32_emulation=0, and
+# some virtual machines): every i686 program, Wine's included, fails with "Exec format
+# error". Found out by trying one, a 96-byte i386 ELF that only exits with status 7,
+# written by printf so that it needs no package. ORV_FORCE_NO_IA32=1 takes the path of
+# such a host anywhere. Sets ORV_IA32 (yes/no) and ORV_IA32_WHY (why not), and points
+# ORV_NATIVE_BUILD at the build of the host's own word size where -m32 cannot run.
+ORV_IA32=
+ORV_IA32_WHY=
+ORV_NATIVE_ARGS=()
+ORV_IA32_PROBE_ELF='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'\
+'\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00'\
+'\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00'\
+'\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08'\
+'\x60\x00\x00\x00\x60\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00'\
+'\xb8\x01\x00\x00\x00\xbb\x07\x00\x00\x00\xcd\x80'
+orv_probe_ia32() {
+  [ -z "$ORV_IA32" ] || return 0
+  if [ "${ORV_FORCE_NO_IA32:-0}" = 1 ]; then
+    ORV_IA32=no
+    ORV_IA32_WHY="ORV_FORCE_NO_IA32=1 is set"
+  else
+    # Written once and renamed into place: ctest runs scripts/wine several at a time.
+    local probe=$ORV_BUILD/ia32-probe out rc
+    if [ ! -x "$probe" ]; then
+      printf "$ORV_IA32_PROBE_ELF" >"$probe.$$" && chmod +x "$probe.$$" && mv -f "$probe.$$" "$probe"
+    fi
+    out=$("$probe" 2>&1) && rc=0 || rc=$?
+    if [ "$rc" -eq 7 ]; then
+      ORV_IA32=yes
+    else
+      ORV_IA32=no
+      out=${out##*: }
+      ORV_IA32_WHY="a 32-bit x86 test program does not run: ${out:-exit status $rc}"
+    fi
+  fi
+  if [ "$ORV_IA32" = no ]; then
+    ORV_NATIVE_BUILD=$ORV_BUILD/native-host
+    ORV_NATIVE_ARGS=(-DORV_NATIVE_HOST_WORD=ON)
+  fi
+}
+
+# One line saying which path the scripts take on this host.
+orv_say_path() {
+  orv_probe_ia32
+  if [ "$ORV_IA32" = yes ]; then
+    orv_log "host runs 32-bit x86 programs: native tests with -m32, Windows tests under Wine"
+  else
+    orv_log "host cannot run 32-bit x86 programs ($ORV_IA32_WHY): native tests built for" \
+            "$(uname -m), Windows programs built but not run"
+  fi
+}
+
+# Reads a ctest log and prints "PASSED FAILED SKIPPED", or nothing when ctest did not
+# finish with its summary. Skipped and disabled tests count as skipped, not passed.
+orv_ctest_counts() {
+  local line total failed skipped
+  line=$(grep -Eo "tests passed, [0-9]+ tests failed out of [0-9]+" "$1" | tail -1)
+  [ -n "$line" ] || return 0
+  failed=$(echo "$line" | awk '{print $3}')
+  total=$(echo "$line" | awk '{print $NF}')
+  skipped=$(grep -cE '^[[:space:]]+[0-9]+ - .* \(Skipped\)$' "$1" || true)
+  local disabled
+  disabled=$(grep -cE '^[[:space:]]+[0-9]+ - .* \(Disabled\)$' "$1" || true)
+  echo "$((total - failed - skipped)) $failed $((skipped + disabled))"
+}
+
 # Starts Xvfb on a free display number when there is no display; stopped on exit.
 ORV_XVFB_PID=
 orv_ensure_display() {
@@ -95,6 +162,7 @@ fi
 
 orv_configure_and_build() {
   local jobs
+  orv_probe_ia32
   jobs=$(nproc)
   if [ ! -f "$ORV_WIN_BUILD/build.ninja" ]; then
     cmake -S "$ORV_ROOT" -B "$ORV_WIN_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -104,7 +172,7 @@ orv_configure_and_build() {
   fi
   if [ "${1:-}" != "win-only" ] && [ ! -f "$ORV_NATIVE_BUILD/build.ninja" ]; then
     cmake -S "$ORV_ROOT" -B "$ORV_NATIVE_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-      "${ORV_LAUNCHER[@]}" >"$ORV_LOGS/configure-native.log" 2>&1 \
+      "${ORV_NATIVE_ARGS[@]}" "${ORV_LAUNCHER[@]}" >"$ORV_LOGS/configure-native.log" 2>&1 \
       || { cat "$ORV_LOGS/configure-native.log"; return 1; }
   fi
   orv_log "building the Windows binaries ($ORV_WIN_BUILD)"
