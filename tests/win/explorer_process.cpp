@@ -114,7 +114,8 @@ Child::~Child() {
   if (info_.hThread) CloseHandle(info_.hThread);
 }
 
-bool Child::start(const std::string& commandLine, const std::vector<std::string>& extraEnvironment) {
+bool Child::start(const std::string& commandLine, const std::vector<std::string>& extraEnvironment,
+                  const std::string& folder) {
   std::string environment;
   if (!extraEnvironment.empty()) {
     char* block = GetEnvironmentStringsA();
@@ -126,9 +127,9 @@ bool Child::start(const std::string& commandLine, const std::vector<std::string>
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   std::string line = commandLine;
-  std::string folder = binFolder();
+  std::string current = folder.empty() ? binFolder() : folder;
   return CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0,
-                        environment.empty() ? nullptr : &environment[0], folder.c_str(), &startup,
+                        environment.empty() ? nullptr : &environment[0], current.c_str(), &startup,
                         &info_) != FALSE;
 }
 

@@ -24,9 +24,10 @@ class Child {
   Child(const Child&) = delete;
   Child& operator=(const Child&) = delete;
 
-  // Starts the command line in the binaries' folder; extraEnvironment holds
-  // "NAME=value" entries added to this process's environment.
-  bool start(const std::string& commandLine, const std::vector<std::string>& extraEnvironment = {});
+  // Starts the command line in the binaries' folder (or in folder, when given);
+  // extraEnvironment holds "NAME=value" entries added to this process's environment.
+  bool start(const std::string& commandLine, const std::vector<std::string>& extraEnvironment = {},
+             const std::string& folder = "");
   DWORD pid() const { return info_.dwProcessId; }
   // Waits for the end while this thread keeps handling its own windows' messages;
   // the exit code, or STILL_ACTIVE after the time-out.
