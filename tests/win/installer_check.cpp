@@ -557,4 +557,29 @@ TEST(Setup, UninstallLeavesThePrefixAsItWas) {
   EXPECT_EQ(difference(g_pristine, snapshot()), "");
 }
 
+std::string contents(const std::string& path) {
+  std::string out;
+  HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return out;
+  char buffer[65536];
+  DWORD n = 0;
+  while (ReadFile(f, buffer, sizeof buffer, &n, nullptr) && n) out.append(buffer, n);
+  CloseHandle(f);
+  return out;
+}
+
+TEST(Setup, AnotherScsiManagerIsNeitherReplacedNorRemoved) {
+  const std::string manager = systemFolder() + "\\wnvrax32.dll";
+  ASSERT_TRUE(CopyFileA(env("ORV_OTHER_MANAGER").c_str(), manager.c_str(), TRUE));
+  const std::string original = contents(manager);
+  ASSERT_FALSE(original.empty());
+  EXPECT_EQ(run(setupProgram() + " /S /D=" + kInstallDir), 0u);
+  EXPECT_EQ(contents(manager), original);
+  EXPECT_EQ(dword(HKEY_LOCAL_MACHINE, kUninstallKey, "DemoBus"), 0u);
+  EXPECT_EQ(runUninstaller("/S"), 0u);
+  EXPECT_EQ(contents(manager), original);
+  EXPECT_FALSE(fileExists(kInstallDir));
+  DeleteFileA(manager.c_str());
+}
+
 }  // namespace
