@@ -6,6 +6,10 @@
 #       Win32 bindings and windows; cross build only.
 #   orv_native_test(name SOURCES ... [DEPS ...])   GoogleTest program, native build
 #   orv_win_test(name SOURCES ... [DEPS ...] [RC file])  GoogleTest program, run under Wine
+#   orv_fuzz_target(name SOURCES ... [DEPS ...] [DEFINES ...])
+#       libFuzzer program <name>_libfuzzer for the long campaigns (scripts/fuzz-campaign);
+#       only in a native clang build configured with -DORV_LIBFUZZER=ON. The test command
+#       keeps its bounded seeded runs and the corpus replay (fuzz/corpus/<name>/).
 #
 # Every Windows binary lands in ${ORV_BIN_DIR}, so test programs find the deliverables
 # and the simulated SCSI manager beside them, as a user's installation would.
@@ -31,7 +35,10 @@ else()
   # ORV_NATIVE_HOST_WORD builds for the host's own word size instead, for hosts that
   # cannot execute 32-bit x86 code; tests that need 32-bit addresses are skipped there.
   option(ORV_NATIVE_HOST_WORD "native build for the host's word size instead of -m32" OFF)
-  set(ORV_NATIVE_FLAGS -fsanitize=address,undefined -fno-omit-frame-pointer
+  # The fuzz campaigns may trade AddressSanitizer for speed (their corpus is replayed
+  # under both sanitizers by the test command).
+  set(ORV_NATIVE_SANITIZERS address,undefined CACHE STRING "sanitizers of the native build")
+  set(ORV_NATIVE_FLAGS -fsanitize=${ORV_NATIVE_SANITIZERS} -fno-omit-frame-pointer
                        -fno-sanitize-recover=undefined)
   if(ORV_NATIVE_HOST_WORD)
     add_compile_definitions(ORV_NATIVE_HOST_WORD)
@@ -42,6 +49,12 @@ else()
   endif()
   add_compile_options(${ORV_NATIVE_FLAGS} -g)
   add_link_options(${ORV_NATIVE_FLAGS})
+  # Coverage for libFuzzer in every library; only the fuzz programs link its main.
+  option(ORV_LIBFUZZER "build the libFuzzer programs of the fuzz targets (clang)" OFF)
+  if(ORV_LIBFUZZER)
+    add_compile_options(-fsanitize=fuzzer-no-link)
+  endif()
+  file(WRITE ${CMAKE_BINARY_DIR}/fuzz_targets.txt "")
 endif()
 
 function(orv_core_library name)
@@ -87,4 +100,27 @@ function(orv_win_test name)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES LABELS wine TIMEOUT ${A_TIMEOUT}
     ENVIRONMENT "ORV_ARTIFACTS=${CMAKE_BINARY_DIR}/../screenshots")
+endfunction()
+
+function(orv_fuzz_target name)
+  if(NOT ORV_NATIVE OR NOT ORV_LIBFUZZER)
+    return()
+  endif()
+  cmake_parse_arguments(A "" "" "SOURCES;DEPS;DEFINES" ${ARGN})
+  add_executable(${name}_libfuzzer ${A_SOURCES})
+  target_link_libraries(${name}_libfuzzer PRIVATE orv_flags ${A_DEPS})
+  target_compile_definitions(${name}_libfuzzer PRIVATE ORV_LIBFUZZER_MAIN ${A_DEFINES})
+  target_link_options(${name}_libfuzzer PRIVATE -fsanitize=fuzzer)
+  file(APPEND ${CMAKE_BINARY_DIR}/fuzz_targets.txt "${name}\n")
+endfunction()
+
+# The corpus of a fuzz target replayed as part of its native test: every file under
+# fuzz/corpus/<corpus>/ (campaign finds and crash reproducers) goes through the target.
+function(orv_fuzz_corpus_replay test corpus)
+  if(NOT TARGET ${test})
+    return()
+  endif()
+  target_sources(${test} PRIVATE ${CMAKE_SOURCE_DIR}/fuzz/corpus_replay.cpp)
+  target_compile_definitions(${test} PRIVATE
+    ORV_FUZZ_CORPUS_DIR="${CMAKE_SOURCE_DIR}/fuzz/corpus/${corpus}")
 endfunction()
