@@ -35,6 +35,8 @@ enum class FaultKind : uint8_t {
   Never,             // pending for ever: status stays 0, the event is never signalled
   Late,              // executed, completed only when a test releases it
   Delay,             // executed, completed after a delay
+  Short,             // executed, the answer cut to `length` bytes, reported as good
+  Underrun,          // executed, the answer cut to `length` bytes, adapter status 0x12
 };
 
 constexpr int kAnyOpcode = -1;
@@ -48,6 +50,7 @@ struct Fault {
   uint8_t ascq = 0;
   uint8_t adapterStatus = 0;
   uint32_t delayMs = 0;
+  uint32_t length = 0;  // Short and Underrun: bytes of the answer that reach the buffer
   int remaining = kEveryTime;  // how many more requests it hits
   int line = 0;
 };

@@ -527,9 +527,16 @@ class Parser {
       if (!decimal(next, 60000, ms, "delay")) return false;
       f.delayMs = static_cast<uint32_t>(ms);
       ++next;
+    } else if (kind == "short" || kind == "underrun") {
+      f.kind = kind == "short" ? FaultKind::Short : FaultKind::Underrun;
+      if (tokens_.size() <= next) return fail("fault " + quote(kind) + " needs a byte count");
+      uint64_t n;
+      if (!decimal(next, 65535, n, "byte count")) return false;
+      f.length = static_cast<uint32_t>(n);
+      ++next;
     } else {
       return fail("unknown fault " + quote(kind) +
-                  " (busy, check, aborted, timeout, adapter, never, late or delay)");
+                  " (busy, check, aborted, timeout, adapter, never, late, delay, short or underrun)");
     }
     if (!times(next, f.remaining)) return false;
     if (device_->faults.size() >= static_cast<size_t>(kMaxFaults)) return fail("too many faults");

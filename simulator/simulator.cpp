@@ -213,6 +213,9 @@ Answer Simulator::execute(const scsi::ExecCommandBlock& block, const uint8_t* da
         answer.timing = Timing::Pending;
         answer.delayMs = fault->delayMs;
         break;
+      case FaultKind::Short:
+      case FaultKind::Underrun:
+        break;
     }
   }
   // A transfer against the command's own direction never gets through the bus phases.
@@ -227,6 +230,15 @@ Answer Simulator::execute(const scsi::ExecCommandBlock& block, const uint8_t* da
   answer.result = runCommand(*d, block.cdb, block.cdbLength,
                              want == Direction::Out ? dataOut : nullptr, block.dataLength);
   answer.stateChanged = answer.result.savedPages;
+  // A device that stops sending early: only what it sent reaches the buffer.
+  if (fault && (fault->kind == FaultKind::Short || fault->kind == FaultKind::Underrun) &&
+      answer.result.status == scsi::kStatusDone) {
+    if (answer.result.dataIn.size() > fault->length) answer.result.dataIn.resize(fault->length);
+    if (fault->kind == FaultKind::Underrun) {
+      answer.result.status = scsi::kStatusError;
+      answer.result.adapterStatus = scsi::kHaDataOverUnderrun;
+    }
+  }
   return answer;
 }
 

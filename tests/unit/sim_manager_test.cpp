@@ -43,6 +43,9 @@ adapter 0
     fault 12 never times 1
     fault 12 late times 1
     fault 12 delay 40 times 1
+    fault 12 short 1 times 1
+    fault 12 underrun 1 times 1
+    fault 12 short 0 times 1
     fault * busy times 1
 adapter 1
   identifier "ESDI"
@@ -189,6 +192,9 @@ TEST_F(SimManager, EachFaultKindInTurnThenNormalAnswers) {
       {0, 0x00, 0x00, sim::Timing::Never, 0, 0},     // never completes
       {1, 0x00, 0x00, sim::Timing::Late, 0, 2},      // carried out, released late
       {1, 0x00, 0x00, sim::Timing::Pending, 40, 2},  // carried out after a delay
+      {1, 0x00, 0x00, sim::Timing::Pending, 0, 1},   // a short answer, reported good
+      {4, 0x12, 0x00, sim::Timing::Pending, 0, 1},   // the same as a data underrun
+      {1, 0x00, 0x00, sim::Timing::Pending, 0, 0},   // an empty answer, reported good
       {4, 0x00, 0x08, sim::Timing::Pending, 0, 0},   // the wildcard's one busy
       {1, 0x00, 0x00, sim::Timing::Pending, 0, 2},   // every fault used up
   };

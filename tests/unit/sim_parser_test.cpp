@@ -190,6 +190,7 @@ TEST(SimBusParser, BadDescriptionsAreRefusedNamingFileAndLine) {
       {(device + "    plist 16777216/0/0\n"), "bad defect", 5},
       {(device + "    fault 12 explode\n"), "unknown fault \"explode\"", 5},
       {(device + "    fault 12 check 5 24\n"), "fault \"check\" needs a qualifier", 5},
+      {(device + "    fault 12 short\n"), "fault \"short\" needs a byte count", 5},
       {(device + "    fault 12 check 15 24 00\n"), "a sense key is one hex digit", 5},
       {(device + "    fault 12 busy times 0\n"), "\"times\" needs a count of at least 1", 5},
       {(device + "    fault 12 busy twice\n"), "only \"times N\" may follow", 5},
