@@ -1,0 +1,34 @@
+// What the soak counts in its own process between open-and-close cycles of a window.
+// GetGuiResources answers 0 under Wine, so GUI objects are counted another way:
+//  - GDI: the live entries of the process's GDI handle table (the PEB's shared table),
+//    checked against a probe brush; where the table is not readable, the slot a fresh
+//    probe gets after a burst of probes (see USER);
+//  - USER: a burst of probe menus: handle slots are reused last-freed-first, so the
+//    highest slot of a burst larger than the free list is (objects in use + burst size);
+//  - kernel handles: GetProcessHandleCount, or where it answers 0 (Wine) a burst of events;
+//  - private memory: committed private pages (VirtualQuery walk) and the bytes of busy
+//    blocks in the process's heaps (HeapWalk), which sees small leaks that pages hide;
+//  - threads: a Toolhelp snapshot.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+namespace soak {
+
+struct Counts {
+  long gdi = 0;
+  long user = 0;
+  long kernel = 0;
+  long threads = 0;
+  int64_t privateBytes = 0;
+  int64_t heapBytes = 0;
+};
+
+Counts measure();
+// How the GDI figure was taken ("handle table" or "probe slot").
+std::string gdiMethod();
+
+}  // namespace soak
