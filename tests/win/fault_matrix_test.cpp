@@ -1,0 +1,328 @@
+// Every window against every fault the simulated manager can inject into what that
+// window sends: one table of cells (window, command, fault), each run on the default
+// bus with the fault added, through the automation object as a front end opens the
+// window. A cell checks the message the user gets (message boxes and the "SCSI Command
+// Failure" dialog, with their texts), what the window then shows, that it still answers
+// a user's action and that it closes leaving no window behind.
+//
+// One ctest test per window (a gtest filter on the window's name), so that the cells
+// that wait out the manager (10 s each) run side by side. A cell whose fault needs a
+// manager without an entry point runs in the test of that manager variant
+// (ORV_FAULT_MANAGER names its folder; the variant is loaded before Corvath, which then
+// binds it by its bare name).
+#include <windows.h>
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <deque>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "adaptersheet/adaptersheet_res.h"
+#include "client/corvath_obj_driver.h"
+#include "devsheet/devsheet_res.h"
+#include "explorer/explorer_dlg.h"
+#include "explorer/explorer_model.h"
+#include "inventory/records.h"
+#include "simulator/bus_parser.h"
+#include "simulator/controls.h"
+#include "tests/support/modal_driver.h"
+#include "tests/win/fault_matrix_cells.h"
+#include "tests/win/server_support.h"
+
+namespace {
+
+using namespace faultmatrix;
+
+// ---- the simulated manager ----------------------------------------------------------
+
+HMODULE manager() {
+  static HMODULE module = [] {
+    char variant[MAX_PATH] = {};
+    if (GetEnvironmentVariableA("ORV_FAULT_MANAGER", variant, sizeof variant))
+      return LoadLibraryA((servertest::binFolder() + variant + "\\wnvrax32.dll").c_str());
+    return LoadLibraryA("wnvrax32.dll");
+  }();
+  return module;
+}
+
+template <typename Fn>
+Fn control(const char* name) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(manager(), name)));
+}
+
+// Releases the requests held by a "late" fault as soon as one is held, from a thread of
+// its own, while the window's thread waits for the answer.
+class LateReleaser {
+ public:
+  LateReleaser() : thread_([this] {
+    auto release = control<simctl::ReleaseLateFn>(simctl::kReleaseLate);
+    while (!stop_ && release && release() == 0) Sleep(1);
+  }) {}
+  ~LateReleaser() {
+    stop_ = true;
+    thread_.join();
+  }
+
+ private:
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
+// ---- the window's side ----------------------------------------------------------------
+
+struct Seen {
+  std::vector<std::string> messages;  // what each message box or failure dialog said
+  std::string shows;                  // the checked control, read when the window is up
+  bool used = false;                  // the user's action had its effect
+};
+
+// The message box caption and text, or the failure dialog's fields.
+std::string describe(HWND dialog) {
+  std::string title = orvtest::windowTitle(dialog);
+  if (title == "SCSI Command Failure") {
+    std::string out = title + ":";
+    for (int id = 1610; id <= 1615; ++id) out += " [" + orvtest::itemText(dialog, id) + "]";
+    return out;
+  }
+  return title + ": " + orvtest::messageBoxText(dialog);
+}
+
+class FaultMatrix : public testing::TestWithParam<Cell> {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(manager(), nullptr);
+    SetEnvironmentVariableA("VRAX_SIM_STATE", "none");
+    ASSERT_EQ(servertest::registerCorvath(), S_OK);
+    ASSERT_EQ(CoInitialize(nullptr), S_OK);
+    const Cell& cell = GetParam();
+    const std::string bus = busWithFault(std::string(sim::defaultBusText()), cell);
+    auto load = control<simctl::LoadBusTextFn>(simctl::kLoadBusText);
+    ASSERT_TRUE(load && load(bus.c_str(), "fault_matrix.bus")) << bus;
+    if (auto publish = control<simctl::WriteDeviceMapFn>(simctl::kWriteDeviceMap)) publish();
+  }
+  void TearDown() override {
+    corvath_.release();
+    CoUninitialize();
+    // Let the manager finish what the cell left with it before the next bus.
+    if (auto release = control<simctl::ReleaseLateFn>(simctl::kReleaseLate)) release();
+  }
+
+  // The list as a front end gets it from a fresh object (an object builds it once).
+  const inv::HostAdapterInfo* adapters() {
+    corvath_.release();
+    if (!corvath_.create()) return nullptr;
+    return inv::fromAddress<inv::HostAdapterInfo>(
+        static_cast<uint32_t>(corvath_.GetHostAdaptersList()));
+  }
+
+  CorvathObjDriver corvath_;
+};
+
+const inv::HostAdapterInfo* adapterNumbered(const inv::HostAdapterInfo* list, int number) {
+  for (int a = 0; list && a < list[0].adapterCount; ++a)
+    if (list[a].adapterNumber == number) return &list[a];
+  return nullptr;
+}
+
+const inv::DeviceInfo* deviceAt(const inv::HostAdapterInfo* list, int number, int target) {
+  const inv::HostAdapterInfo* a = adapterNumbered(list, number);
+  for (int d = 0; a && d < a->deviceCount; ++d)
+    if (a->devices[d].target == target) return &a->devices[d];
+  return nullptr;
+}
+
+std::string field(const char* text, size_t size) { return std::string(text, strnlen(text, size)); }
+
+std::string statusBarText(HWND window) {
+  char text[256] = {};
+  SendMessageA(GetDlgItem(window, 59393), SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+HWND currentPage(HWND sheet) {
+  return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+}
+
+// How each window is opened, what is read from it, what a user then does in it.
+struct WindowDriver {
+  std::function<std::string()> title;    // of the window that must come up
+  int control;                           // one of its controls (a message box may share its title)
+  std::function<void()> open;            // returns when the window has closed
+  std::function<std::string(HWND)> read;
+  std::function<bool(HWND)> use;         // true when the action had its effect
+  bool sheet;
+};
+
+constexpr int kSheetTabs = 0x3020;  // a property sheet's tab control
+
+// A sheet proves usable by turning from page to page.
+bool turnPages(HWND sheet) {
+  SendMessageA(sheet, PSM_SETCURSEL, 0, 0);
+  HWND first = currentPage(sheet);
+  SendMessageA(sheet, PSM_SETCURSEL, 1, 0);
+  HWND second = currentPage(sheet);
+  return first && second && second != first;
+}
+
+// A list window proves usable by switching to the Details view.
+bool switchToDetails(HWND window, int listId, UINT command) {
+  SendMessageA(window, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+  return (GetWindowLongA(GetDlgItem(window, listId), GWL_STYLE) & LVS_TYPEMASK) == LVS_REPORT;
+}
+
+WindowDriver driverFor(const Cell& cell, CorvathObjDriver& corvath,
+                       const inv::HostAdapterInfo* list) {
+  const inv::HostAdapterInfo* adapter = adapterNumbered(list, cell.adapter);
+  const inv::DeviceInfo* device = deviceAt(list, cell.adapter, cell.target);
+  auto deviceTitle = [device] {
+    return device ? field(device->vendor, sizeof device->vendor) + " " +
+                        field(device->product, sizeof device->product) + " Properties"
+                  : std::string("<no device>");
+  };
+  auto adapterName = [adapter] {
+    return adapter ? field(adapter->displayName, sizeof adapter->displayName) : std::string("<none>");
+  };
+  switch (cell.window) {
+    case Window::Explorer:
+      return {[] { return std::string("Velmora SCSI Explorer"); }, 1000,
+              [] {
+                explorer::ExplorerSettings settings;
+                explorer::CScsiExplorerDlg window(explorer::kAppletFlavor, settings,
+                                                  explorer::corvathServerFactory(), nullptr);
+                window.doModal();
+              },
+              statusBarText,
+              [](HWND w) { return switchToDetails(w, 1000, 32782); },
+              false};
+    case Window::DeviceList:
+      return {[adapterName] { return adapterName() + " Devices"; }, 1003,
+              [&corvath, adapter] { corvath.ShowDeviceList(static_cast<long>(inv::addressOf(adapter))); },
+              [](HWND w) {
+                return std::to_string(ListView_GetItemCount(GetDlgItem(w, 1003))) + " devices";
+              },
+              [](HWND w) { return switchToDetails(w, 1003, 32791); },
+              false};
+    case Window::About:
+      return {[] { return std::string("About Velmora SCSI Explorer"); }, 1229,
+              [&corvath] { corvath.ShowVelmoraAboutDialog(); },
+              [](HWND w) { return orvtest::itemText(w, 1229); },
+              [](HWND w) { return IsWindowEnabled(GetDlgItem(w, IDOK)) != FALSE; },
+              false};
+    case Window::DeviceGeneral:
+    case Window::DeviceFeatures:
+      return {deviceTitle, kSheetTabs,
+              [&corvath, device, &cell] {
+                if (device) corvath.ShowDeviceProperty(static_cast<long>(inv::addressOf(device)));
+              },
+              [&cell](HWND sheet) {
+                if (cell.window == Window::DeviceFeatures) SendMessageA(sheet, PSM_SETCURSEL, 1, 0);
+                HWND page = currentPage(sheet);
+                return orvtest::itemText(page, cell.window == Window::DeviceFeatures ? IDC_DEV_RATE
+                                                                                      : IDC_DEV_CAPACITY);
+              },
+              turnPages, true};
+    case Window::AdapterGeneral:
+    case Window::AdapterPci:
+      return {[adapterName] { return adapterName() + " Properties"; }, kSheetTabs,
+              [&corvath, adapter, &cell] {
+                if (adapter)
+                  corvath.ShowHostAdapterProperty(static_cast<long>(inv::addressOf(adapter)),
+                                                  cell.window == Window::AdapterPci ? 1 : 0);
+              },
+              [&cell](HWND sheet) {
+                HWND page = currentPage(sheet);
+                if (cell.window == Window::AdapterGeneral) return orvtest::itemText(page, IDC_HA_HEADING);
+                HWND pci = GetDlgItem(page, IDC_HA_PCI_LIST);
+                return std::to_string(ListView_GetItemCount(pci)) + " rows" +
+                       (IsWindowEnabled(pci) ? "" : ", disabled");
+              },
+              turnPages, true};
+  }
+  return {};
+}
+
+// Visible top-level windows of this thread: none may be left when a cell ends.
+BOOL CALLBACK listVisible(HWND w, LPARAM titles) {
+  if (IsWindowVisible(w))
+    reinterpret_cast<std::vector<std::string>*>(titles)->push_back(orvtest::windowTitle(w));
+  return TRUE;
+}
+
+std::vector<std::string> openWindows() {
+  std::vector<std::string> titles;
+  EnumThreadWindows(GetCurrentThreadId(), listVisible, reinterpret_cast<LPARAM>(&titles));
+  return titles;
+}
+
+TEST_P(FaultMatrix, RightMessageUsableWindowCleanClose) {
+  const Cell& cell = GetParam();
+  Seen seen;
+  WindowDriver window;
+  bool windowKnown = false;
+  orvtest::ModalDriver driver;
+  // Every message, while the list is built, before the window or inside it, is read and
+  // answered; the window itself is read, used and closed.
+  std::function<void(HWND)> onDialog = [&](HWND dialog) {
+    if (windowKnown && orvtest::windowTitle(dialog) == window.title() &&
+        GetDlgItem(dialog, window.control)) {
+      driver.expect("", onDialog, true);  // messages the window shows while it is used
+      seen.shows = window.read(dialog);
+      seen.used = window.use(dialog);
+      if (window.sheet) PostMessageA(dialog, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+      else orvtest::pressButton(dialog, IDCANCEL);
+      return;
+    }
+    seen.messages.push_back(describe(dialog));
+    orvtest::pressButton(dialog, IDOK);
+    driver.expect("", onDialog, true);
+  };
+  driver.expect("", onDialog, true);
+
+  // A front end asks for the list before it opens a window on a record of it; the
+  // explorer window makes its own object and asks it.
+  std::unique_ptr<LateReleaser> releaser;
+  if (cell.fault.release == Release::WhileWaited) releaser.reset(new LateReleaser);
+  const inv::HostAdapterInfo* list = nullptr;
+  if (cell.window != Window::Explorer) {
+    list = adapters();
+    ASSERT_TRUE(corvath_.valid());
+  }
+  window = driverFor(cell, corvath_, list);
+  windowKnown = true;
+  window.open();
+  releaser.reset();
+  if (cell.fault.release == Release::AfterWait) {
+    // The answer of the abandoned request arrives after the window gave up on it.
+    auto release = control<simctl::ReleaseLateFn>(simctl::kReleaseLate);
+    ASSERT_TRUE(release);
+    EXPECT_GE(release(), 1);
+  }
+
+  EXPECT_EQ(seen.messages, cell.expected.messages);
+  if (cell.expected.windowShown) {
+    EXPECT_EQ(seen.shows, cell.expected.shows);
+    EXPECT_TRUE(seen.used) << "the window did not answer the user's action";
+  } else {
+    EXPECT_TRUE(seen.shows.empty()) << "the window came up: " << seen.shows;
+  }
+  EXPECT_EQ(driver.unexpected(), std::deque<std::string>{});
+  EXPECT_EQ(openWindows(), std::vector<std::string>{}) << "windows left open";
+}
+
+}  // namespace
+
+namespace faultmatrix {
+// Cells print as their names.
+void PrintTo(const Cell& cell, std::ostream* out) { *out << cellName(cell); }
+}  // namespace faultmatrix
+
+namespace {
+
+INSTANTIATE_TEST_SUITE_P(Cells, FaultMatrix, testing::ValuesIn(cells()),
+                         [](const testing::TestParamInfo<Cell>& info) { return cellName(info.param); });
+
+}  // namespace
