@@ -159,6 +159,22 @@ struct WindowDriver {
 
 constexpr int kSheetTabs = 0x3020;  // a property sheet's tab control
 
+// The device sheet's pages: where each sits and the control whose text is checked.
+struct DevicePage {
+  Window window;
+  int index;
+  int control;
+};
+constexpr DevicePage kDevicePages[] = {
+    {Window::DeviceGeneral, 0, IDC_DEV_CAPACITY},
+    {Window::DeviceFeatures, 1, IDC_DEV_RATE},
+};
+const DevicePage& devicePage(Window w) {
+  for (const DevicePage& p : kDevicePages)
+    if (p.window == w) return p;
+  return kDevicePages[0];
+}
+
 // A sheet proves usable by turning from page to page.
 bool turnPages(HWND sheet) {
   SendMessageA(sheet, PSM_SETCURSEL, 0, 0);
@@ -213,18 +229,19 @@ WindowDriver driverFor(const Cell& cell, CorvathObjDriver& corvath,
               [](HWND w) { return IsWindowEnabled(GetDlgItem(w, IDOK)) != FALSE; },
               false};
     case Window::DeviceGeneral:
-    case Window::DeviceFeatures:
+    case Window::DeviceFeatures: {
+      const DevicePage& shown = devicePage(cell.window);
       return {deviceTitle, kSheetTabs,
-              [&corvath, device, &cell] {
+              [&corvath, device] {
                 if (device) corvath.ShowDeviceProperty(static_cast<long>(inv::addressOf(device)));
               },
-              [&cell](HWND sheet) {
-                if (cell.window == Window::DeviceFeatures) SendMessageA(sheet, PSM_SETCURSEL, 1, 0);
-                HWND page = currentPage(sheet);
-                return orvtest::itemText(page, cell.window == Window::DeviceFeatures ? IDC_DEV_RATE
-                                                                                      : IDC_DEV_CAPACITY);
+              [shown](HWND sheet) {
+                // Turning to the page is what makes it send its commands.
+                SendMessageA(sheet, PSM_SETCURSEL, shown.index, 0);
+                return orvtest::itemText(currentPage(sheet), shown.control);
               },
               turnPages, true};
+    }
     case Window::AdapterGeneral:
     case Window::AdapterPci:
       return {[adapterName] { return adapterName() + " Properties"; }, kSheetTabs,
