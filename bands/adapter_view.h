@@ -1,0 +1,49 @@
+// The server's adapter array as the bands read it in place: only the records the server
+// counted, only the devices a record holds, and addresses accepted only when they are
+// those of this list. Platform-free, tested natively.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "inventory/records.h"
+
+namespace bands {
+
+class AdapterView {
+ public:
+  AdapterView() = default;
+  // count: GetHostAdaptersCount; address: GetHostAdaptersList (0: none). The records
+  // used are at most what both the count and the array itself say.
+  AdapterView(long count, long address);
+
+  int count() const { return count_; }
+  const inv::HostAdapterInfo* at(int index) const;
+  // Index of the record at that address, or -1 when it is not one of this list's.
+  int indexOf(uint32_t address) const;
+  uint32_t addressAt(int index) const;
+
+  // Devices of a record, bounded by the record's room.
+  static int deviceCount(const inv::HostAdapterInfo& adapter);
+  static const inv::DeviceInfo* deviceAt(const inv::HostAdapterInfo& adapter, long index);
+
+ private:
+  const inv::HostAdapterInfo* records_ = nullptr;
+  int count_ = 0;
+};
+
+// A fixed text field of a record as text, never read beyond the field.
+template <size_t N>
+std::string recordText(const char (&field)[N]) {
+  size_t n = 0;
+  while (n < N && field[n]) ++n;
+  return std::string(field, n);
+}
+
+// The tip of a device: pattern (string 6, "%s %s Rev:%s\nconnected to %s on Scsi ID %d")
+// filled with vendor, product, revision, the adapter's name and the target. Only "%s"
+// and "%d" in that order are filled, so a changed pattern cannot read wrong arguments.
+std::string deviceTip(const std::string& pattern, const inv::DeviceInfo& device,
+                      const inv::HostAdapterInfo& adapter);
+
+}  // namespace bands

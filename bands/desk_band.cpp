@@ -1,0 +1,300 @@
+// AdapterButtonBand: the desk band for the taskbar or the desktop, one toolbar button per
+// host adapter.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+#include "bands/adapter_view.h"
+#include "bands/band_object.h"
+#include "bands/gastrel_res.h"
+#include "framework/classfactory.h"
+#include "framework/module.h"
+#include "framework/strings.h"
+
+namespace bands {
+
+constexpr int kToolbarId = 102;
+constexpr UINT kPropertyCommand = 3;
+
+class DeskBand : public BandObject {
+ public:
+  DeskBand() : BandObject(BandKind::desk, CLSID_AdapterButtonBand) {}
+
+  STDMETHODIMP QueryContextMenu(HMENU menu, UINT index, UINT first, UINT last,
+                                UINT flags) override;
+  STDMETHODIMP InvokeCommand(CMINVOKECOMMANDINFO* info) override;
+  STDMETHODIMP GetCommandString(UINT_PTR command, UINT type, UINT* reserved, LPSTR name,
+                                UINT size) override;
+
+ protected:
+  WindowClass windowClass() const override {
+    return {"ScsiDeskBandClass", CS_HREDRAW | CS_VREDRAW | CS_GLOBALCLASS, COLOR_MENU, false};
+  }
+  void onCreate() override;
+  LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
+  void onClose() override;
+
+ private:
+  HIMAGELIST pictures(const DeskSize& size);
+  void applySize(const DeskSize& size);
+  void placeTools();
+  // The button under the cursor, or -1.
+  int buttonUnderCursor() const;
+  // The record of a button, from this band's own list; null when it has none.
+  const inv::HostAdapterInfo* recordOf(int button) const;
+  LRESULT onNotify(NMHDR* header, bool& handled);
+
+  HWND toolbar_ = nullptr;
+  HWND tooltip_ = nullptr;
+  HIMAGELIST large_ = nullptr;
+  HIMAGELIST small_ = nullptr;
+  int buttons_ = 0;
+  AdapterView adapters_;
+  std::wstring tipText_;
+};
+
+HIMAGELIST DeskBand::pictures(const DeskSize& size) {
+  HIMAGELIST& list = size.bitmapId == kLargeDesk.bitmapId ? large_ : small_;
+  // Magenta marks the transparent pixels of both bitmaps.
+  if (!list) {
+    list = ImageList_LoadImageA(reinterpret_cast<HINSTANCE>(fw::resourceModule()),
+                                MAKEINTRESOURCEA(size.bitmapId), size.image, 0,
+                                RGB(255, 0, 255), IMAGE_BITMAP, LR_CREATEDIBSECTION);
+  }
+  return list;
+}
+
+void DeskBand::onCreate() {
+  if (!connectCorvath()) return;
+  char siteClass[64] = {};
+  GetClassNameA(siteWindow(), siteClass, sizeof siteClass);
+  const DeskSize size = deskSizeForSite(siteClass);
+
+  const long count = corvath().GetHostAdaptersCount();
+  if (count <= 0) return;
+  buttons_ = static_cast<int>(count < inv::kMaxAdapters ? count : inv::kMaxAdapters);
+
+  RECT rc = {};
+  GetClientRect(window(), &rc);
+  toolbar_ = CreateWindowExA(0, TOOLBARCLASSNAMEA, nullptr,
+                             WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN |
+                                 WS_TABSTOP | TBSTYLE_LIST | TBSTYLE_FLAT | TBSTYLE_WRAPABLE |
+                                 CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN,
+                             0, 0, rc.right, rc.bottom, window(),
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kToolbarId)),
+                             reinterpret_cast<HINSTANCE>(fw::resourceModule()), nullptr);
+  if (!toolbar_) return;
+  SendMessageA(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+  applySize(size);
+  for (int i = 0; i < buttons_; ++i) {
+    TBBUTTON button = {};
+    button.iBitmap = i % kDeskImages;
+    button.idCommand = i;
+    button.fsState = TBSTATE_ENABLED;
+    button.fsStyle = BTNS_AUTOSIZE;
+    button.iString = -1;
+    SendMessageA(toolbar_, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&button));
+  }
+
+  adapters_ = AdapterView(count, corvath().GetHostAdaptersList());
+  for (int i = 0; i < buttons_ && i < adapters_.count(); ++i) {
+    std::string name = recordText(adapters_.at(i)->displayName);
+    TBBUTTONINFOA info = {};
+    info.cbSize = sizeof info;
+    info.dwMask = TBIF_TEXT | TBIF_LPARAM;
+    info.pszText = &name[0];
+    info.lParam = static_cast<LPARAM>(adapters_.addressAt(i));
+    SendMessageA(toolbar_, TB_SETBUTTONINFOA, static_cast<WPARAM>(i),
+                 reinterpret_cast<LPARAM>(&info));
+  }
+
+  tooltip_ = createTooltip();
+  if (tooltip_) {
+    for (int i = 0; i < buttons_; ++i) {
+      TTTOOLINFOA tool = {};
+      tool.cbSize = sizeof tool;
+      tool.uFlags = TTF_SUBCLASS;
+      tool.hwnd = toolbar_;
+      tool.uId = static_cast<UINT_PTR>(i);
+      tool.lpszText = LPSTR_TEXTCALLBACKA;
+      SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    SendMessageA(toolbar_, TB_SETTOOLTIPS, reinterpret_cast<WPARAM>(tooltip_), 0);
+    placeTools();
+  }
+}
+
+void DeskBand::applySize(const DeskSize& size) {
+  if (!toolbar_) return;
+  SendMessageA(toolbar_, TB_SETBITMAPSIZE, 0, MAKELONG(size.image, size.image));
+  SendMessageA(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(pictures(size)));
+  SendMessageA(toolbar_, TB_SETBUTTONSIZE, 0, MAKELONG(size.button, size.button));
+  SendMessageA(toolbar_, TB_AUTOSIZE, 0, 0);
+  placeTools();
+  InvalidateRect(toolbar_, nullptr, TRUE);
+}
+
+// Each tool covers its button as laid out now (buttons size themselves to their text).
+void DeskBand::placeTools() {
+  if (!tooltip_ || !toolbar_) return;
+  for (int i = 0; i < buttons_; ++i) {
+    TTTOOLINFOA tool = {};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = toolbar_;
+    tool.uId = static_cast<UINT_PTR>(i);
+    SendMessageA(toolbar_, TB_GETITEMRECT, static_cast<WPARAM>(i),
+                 reinterpret_cast<LPARAM>(&tool.rect));
+    SendMessageA(tooltip_, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+}
+
+void DeskBand::onClose() {
+  if (tooltip_ && IsWindow(tooltip_)) DestroyWindow(tooltip_);
+  tooltip_ = nullptr;
+  if (toolbar_ && IsWindow(toolbar_)) DestroyWindow(toolbar_);
+  toolbar_ = nullptr;
+  if (large_) ImageList_Destroy(large_);
+  if (small_) ImageList_Destroy(small_);
+  large_ = small_ = nullptr;
+  buttons_ = 0;
+  adapters_ = AdapterView();
+}
+
+int DeskBand::buttonUnderCursor() const {
+  if (!toolbar_) return -1;
+  POINT pt = cursorIn(toolbar_);
+  const int hit = static_cast<int>(SendMessageA(toolbar_, TB_HITTEST, 0, reinterpret_cast<LPARAM>(&pt)));
+  return hit >= 0 && hit < buttons_ ? hit : -1;
+}
+
+const inv::HostAdapterInfo* DeskBand::recordOf(int button) const {
+  return button >= 0 && button < buttons_ ? adapters_.at(button) : nullptr;
+}
+
+LRESULT DeskBand::onNotify(NMHDR* header, bool& handled) {
+  if (!header) return 0;
+  switch (header->code) {
+    case NM_CLICK: {
+      if (header->hwndFrom != toolbar_) return 0;
+      const auto* mouse = reinterpret_cast<NMMOUSE*>(header);
+      if (const inv::HostAdapterInfo* record = recordOf(static_cast<int>(mouse->dwItemSpec)))
+        corvath().ShowDeviceList(static_cast<long>(inv::addressOf(record)));
+      handled = true;
+      return FALSE;
+    }
+    case NM_RCLICK: {
+      if (header->hwndFrom != toolbar_) return 0;
+      const auto* mouse = reinterpret_cast<NMMOUSE*>(header);
+      const inv::HostAdapterInfo* record = recordOf(static_cast<int>(mouse->dwItemSpec));
+      handled = true;
+      if (!record) return FALSE;
+      HMENU menu = CreatePopupMenu();
+      if (!menu) return TRUE;
+      AppendMenuA(menu, MF_STRING, kPropertyCommand, fw::loadString(IDS_PROPERTY).c_str());
+      POINT pt = {};
+      GetCursorPos(&pt);
+      const UINT chosen = static_cast<UINT>(TrackPopupMenu(
+          menu, TPM_RETURNCMD | TPM_BOTTOMALIGN | TPM_LEFTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y,
+          0, window(), nullptr));
+      DestroyMenu(menu);
+      if (chosen == kPropertyCommand)
+        corvath().ShowHostAdapterProperty(static_cast<long>(inv::addressOf(record)), 0);
+      return TRUE;
+    }
+    case TTN_NEEDTEXTA:
+    case TTN_NEEDTEXTW: {
+      const inv::HostAdapterInfo* record = recordOf(static_cast<int>(header->idFrom));
+      const std::string name = record ? recordText(record->displayName) : std::string();
+      if (header->code == TTN_NEEDTEXTA) {
+        auto* info = reinterpret_cast<NMTTDISPINFOA*>(header);
+        info->hinst = nullptr;
+        lstrcpynA(info->szText, name.c_str(), sizeof info->szText);
+        info->lpszText = info->szText;
+      } else {
+        auto* info = reinterpret_cast<NMTTDISPINFOW*>(header);
+        info->hinst = nullptr;
+        int n = MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, nullptr, 0);
+        tipText_.assign(static_cast<size_t>(n > 0 ? n : 1), L'\0');
+        if (n > 0) MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, &tipText_[0], n);
+        info->lpszText = &tipText_[0];
+      }
+      handled = true;
+      return 0;
+    }
+    default:
+      return 0;
+  }
+}
+
+LRESULT DeskBand::onMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
+  switch (message) {
+    case WM_SIZE:
+      if (toolbar_) {
+        MoveWindow(toolbar_, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+        SendMessageA(toolbar_, TB_AUTOSIZE, 0, 0);
+        placeTools();
+      }
+      handled = true;
+      return 0;
+    case WM_NOTIFY:
+      return onNotify(reinterpret_cast<NMHDR*>(lParam), handled);
+    default:
+      return 0;
+  }
+}
+
+// ---- IContextMenu ----------------------------------------------------------------------
+
+STDMETHODIMP DeskBand::QueryContextMenu(HMENU menu, UINT index, UINT first, UINT, UINT flags) {
+  if (flags & CMF_DEFAULTONLY) return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
+  if (buttonUnderCursor() >= 0) {
+    InsertMenuA(menu, index, MF_BYPOSITION | MF_STRING, first + kPropertyCommand,
+                fw::loadString(IDS_PROPERTY).c_str());
+    InsertMenuA(menu, index + 1, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
+  } else {
+    HMENU view = CreatePopupMenu();
+    AppendMenuA(view, MF_STRING, first + 1, fw::loadString(IDS_LARGE_ICON).c_str());
+    AppendMenuA(view, MF_STRING, first + 2, fw::loadString(IDS_SMALL_ICON).c_str());
+    InsertMenuA(menu, index, MF_BYPOSITION | MF_POPUP, reinterpret_cast<UINT_PTR>(view),
+                fw::loadString(IDS_VIEW).c_str());
+  }
+  return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 5);
+}
+
+STDMETHODIMP DeskBand::InvokeCommand(CMINVOKECOMMANDINFO* info) {
+  if (!info || HIWORD(reinterpret_cast<UINT_PTR>(info->lpVerb))) return E_INVALIDARG;
+  switch (LOWORD(reinterpret_cast<UINT_PTR>(info->lpVerb))) {
+    case 1:
+      applySize(kLargeDesk);
+      return S_OK;
+    case 2:
+      applySize(kSmallDesk);
+      return S_OK;
+    case kPropertyCommand:
+      if (const inv::HostAdapterInfo* record = recordOf(buttonUnderCursor()))
+        corvath().ShowHostAdapterProperty(static_cast<long>(inv::addressOf(record)), 0);
+      return S_OK;
+    default:
+      return E_INVALIDARG;
+  }
+}
+
+STDMETHODIMP DeskBand::GetCommandString(UINT_PTR command, UINT type, UINT*, LPSTR name,
+                                        UINT size) {
+  if (type == GCS_VALIDATEA || type == GCS_VALIDATEW) return S_OK;
+  if (command != 1 && command != 2) return E_INVALIDARG;
+  // Known commands without texts.
+  if (name && size) {
+    if (type & GCS_UNICODE) {
+      reinterpret_cast<WCHAR*>(name)[0] = L'\0';
+    } else {
+      name[0] = '\0';
+    }
+  }
+  return S_OK;
+}
+
+HRESULT createDeskBand(REFIID iid, void** out) { return fw::createObject<DeskBand>(iid, out); }
+
+}  // namespace bands
