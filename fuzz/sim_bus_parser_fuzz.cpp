@@ -48,7 +48,8 @@ namespace {
 const char* const kWords[] = {
     "adapter", "device", "identifier", "manager-id", "scsi-id", "unique", "pci", "eeprom",
     "eeprom-shared", "port", "port-fault", "inquiry", "capacity", "page", "plist", "glist",
-    "rate", "completion", "fault", "manager-status", "devicemap", "current", "changeable",
+    "rate", "completion", "fault", "select-refuse", "select-ignore", "manager-status", "devicemap",
+    "current", "changeable",
     "default", "saved", "busy", "check", "late", "never", "delay", "times", "x2", "async",
     "pending", "immediate", "0", "1", "7", "15", "16", "08", "12", "FF", "00*300", "\"",
     "\"text\"", "1/2/3", "*", "#", "\n", "\n", "\n", "  ",

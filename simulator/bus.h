@@ -41,6 +41,7 @@ enum class FaultKind : uint8_t {
 
 constexpr int kAnyOpcode = -1;
 constexpr int kEveryTime = -1;
+constexpr int kAnyPage = -1;
 
 struct Fault {
   int opcode = kAnyOpcode;
@@ -52,7 +53,19 @@ struct Fault {
   uint32_t delayMs = 0;
   uint32_t length = 0;  // Short and Underrun: bytes of the answer that reach the buffer
   int remaining = kEveryTime;  // how many more requests it hits
+  int page = kAnyPage;         // MODE SENSE/SELECT only: the page the request is about
   int line = 0;
+};
+
+// How a device treats MODE SELECT of one page beyond the changeable-bits rule: it
+// refuses a list with any of `mask` set in page byte `byte` (ILLEGAL REQUEST), or it
+// accepts those bits and keeps their old values.
+struct SelectQuirk {
+  enum Kind : uint8_t { Refuse, Ignore };
+  Kind kind = Refuse;
+  uint8_t page = 0;
+  uint8_t byte = 0;
+  uint8_t mask = 0;
 };
 
 // One mode page in its four versions. Every version has the same length and carries
@@ -97,6 +110,7 @@ struct Device {
   bool hasCompletion = false;
   Completion completion = Completion::Immediate;
   std::vector<Fault> faults;
+  std::vector<SelectQuirk> selectQuirks;
 };
 
 enum class PortFaultKind : uint8_t {

@@ -164,7 +164,8 @@ class Parser {
       return void(adapterKey());
     }
     if (k == "inquiry" || k == "capacity" || k == "page" || k == "plist" || k == "glist" ||
-        k == "rate" || k == "completion" || k == "fault" || k == "missing-page") {
+        k == "rate" || k == "completion" || k == "fault" || k == "missing-page" ||
+        k == "select-refuse" || k == "select-ignore") {
       return void(deviceKey());
     }
     fail("unknown key " + quote(k));
@@ -419,6 +420,23 @@ class Parser {
       d.hasCompletion = true;
       return true;
     }
+    if (k == "select-refuse" || k == "select-ignore") {
+      // select-refuse|select-ignore PAGE BYTE MASK
+      uint32_t page, byte, mask;
+      if (!argCount(3, 3) || !hex(1, 2, 0x3E, page, "page code") ||
+          !hex(2, 2, 0xFF, byte, "page byte") || !hex(3, 2, 0xFF, mask, "bit mask")) {
+        return false;
+      }
+      if (byte < 2) return fail("the page code and length bytes (0 and 1) cannot carry a quirk");
+      if (d.selectQuirks.size() >= static_cast<size_t>(kMaxFaults)) return fail("too many select quirks");
+      SelectQuirk q;
+      q.kind = k == "select-refuse" ? SelectQuirk::Refuse : SelectQuirk::Ignore;
+      q.page = static_cast<uint8_t>(page);
+      q.byte = static_cast<uint8_t>(byte);
+      q.mask = static_cast<uint8_t>(mask);
+      d.selectQuirks.push_back(q);
+      return true;
+    }
     return faultKey();
   }
 
@@ -537,6 +555,16 @@ class Parser {
     } else {
       return fail("unknown fault " + quote(kind) +
                   " (busy, check, aborted, timeout, adapter, never, late, delay, short or underrun)");
+    }
+    if (tokens_.size() > next && tokens_[next].text == "page") {
+      uint32_t page;
+      if (tokens_.size() <= next + 1) return fail("\"page\" needs a page code");
+      if (!hex(next + 1, 2, 0x3F, page, "page code")) return false;
+      if (f.opcode != 0x1A && f.opcode != 0x15) {
+        return fail("\"page\" applies to faults of MODE SENSE(6) (1A) and MODE SELECT(6) (15) only");
+      }
+      f.page = static_cast<int>(page);
+      next += 2;
     }
     if (!times(next, f.remaining)) return false;
     if (device_->faults.size() >= static_cast<size_t>(kMaxFaults)) return fail("too many faults");

@@ -123,6 +123,12 @@ CommandResult modeSelect(Device& d, const uint8_t* cdb, const uint8_t* list, uin
     for (size_t i = 2; i < page->current.size(); ++i) {
       if ((p[i] ^ page->current[i]) & ~page->changeable[i]) return badList;
     }
+    for (const SelectQuirk& q : d.selectQuirks) {
+      if (q.kind == SelectQuirk::Refuse && q.page == page->code && q.byte < page->current.size() &&
+          (p[q.byte] & q.mask)) {
+        return badList;
+      }
+    }
     changes.push_back({page, p});
     off += 2 + p[1];
   }
@@ -130,8 +136,11 @@ CommandResult modeSelect(Device& d, const uint8_t* cdb, const uint8_t* list, uin
   for (const Change& c : changes) {
     std::vector<uint8_t>& cur = c.page->current;
     for (size_t i = 2; i < cur.size(); ++i) {
-      cur[i] = static_cast<uint8_t>((cur[i] & ~c.page->changeable[i]) |
-                                    (c.bytes[i] & c.page->changeable[i]));
+      uint8_t takes = c.page->changeable[i];
+      for (const SelectQuirk& q : d.selectQuirks) {
+        if (q.kind == SelectQuirk::Ignore && q.page == c.page->code && q.byte == i) takes &= ~q.mask;
+      }
+      cur[i] = static_cast<uint8_t>((cur[i] & ~takes) | (c.bytes[i] & takes));
     }
     if (savePages) {
       c.page->saved = cur;

@@ -19,10 +19,22 @@ Device* findDevice(Bus& bus, uint8_t adapter, uint8_t target) {
   return nullptr;
 }
 
-Fault* takeFault(Device& d, uint8_t opcode) {
+// The mode page a MODE SENSE asks for, or the first one a MODE SELECT carries; -1 for
+// other commands and lists too short to tell.
+int requestPage(const scsi::ExecCommandBlock& block, const uint8_t* dataOut) {
+  if (block.cdb[0] == kOpModeSense6) return block.cdb[2] & 0x3F;
+  if (block.cdb[0] != kOpModeSelect6 || !dataOut) return kAnyPage;
+  const size_t length = std::min<size_t>(block.cdb[4], block.dataLength);
+  if (length < 4) return kAnyPage;
+  const size_t page = 4 + static_cast<size_t>(dataOut[3]);
+  return page < length ? dataOut[page] & 0x3F : kAnyPage;
+}
+
+Fault* takeFault(Device& d, uint8_t opcode, int page) {
   for (Fault& f : d.faults) {
     if (f.remaining == 0) continue;
     if (f.opcode != kAnyOpcode && f.opcode != opcode) continue;
+    if (f.page != kAnyPage && f.page != page) continue;
     if (f.remaining > 0) --f.remaining;
     return &f;
   }
@@ -184,7 +196,7 @@ Answer Simulator::execute(const scsi::ExecCommandBlock& block, const uint8_t* da
   }
   answer.timing = d->completion == Completion::Pending ? Timing::Pending : Timing::Immediate;
   const uint8_t opcode = block.cdb[0];
-  const Fault* fault = takeFault(*d, opcode);
+  const Fault* fault = takeFault(*d, opcode, requestPage(block, dataOut));
   if (fault) {
     switch (fault->kind) {
       case FaultKind::Busy:

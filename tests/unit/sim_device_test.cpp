@@ -273,3 +273,51 @@ TEST_F(SimDevice, OtherOpcodesShortCdbsAndLunBitsAreRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+// The MODE SELECT quirks of real drives: refusing a page while some bits are set, and
+// taking bits without keeping them.
+TEST(SimDeviceQuirks, SelectRefuseAndSelectIgnore) {
+  sim::ParseResult r = sim::parseBus(R"(
+adapter 0
+  device 0
+    inquiry 00 00 03 02 1F 00 00 32 "VENDOR  " "PRODUCT         " "0001"
+    page 08 current    08 0A 15 00 FF FF 00 00 FF FF 00 00
+    page 08 changeable 08 0A 1D 00 00 00 00 00 00 00 00 00
+    page 01 current    01 06 00 0B 00 00 00 00
+    page 01 changeable 01 06 FF 00 00 00 00 00
+    select-refuse 08 2 F8
+    select-ignore 01 2 80
+)", "quirks.bus");
+  ASSERT_TRUE(r.ok) << r.error;
+  sim::Device d = r.bus.adapters[0].devices[0];
+  auto select = [&](std::vector<uint8_t> page) {
+    std::vector<uint8_t> list = {0, 0, 0, 0};
+    list.insert(list.end(), page.begin(), page.end());
+    std::vector<uint8_t> cdb = {0x15, 0x11, 0, 0, static_cast<uint8_t>(list.size()), 0};
+    list.resize(84);
+    return sim::runCommand(d, cdb.data(), 6, list.data(), 84);
+  };
+  // RCD cleared with DISC still set: refused, nothing changes; with DISC clear: taken.
+  sim::CommandResult refused = select({0x08, 0x0A, 0x14, 0, 0xFF, 0xFF, 0, 0, 0xFF, 0xFF, 0, 0});
+  EXPECT_EQ(refused.targetStatus, scsi::kTargetCheckCondition);
+  EXPECT_EQ(refused.sense[2], sim::kKeyIllegalRequest);
+  EXPECT_EQ(refused.sense[12], sim::kAscInvalidFieldInList);
+  EXPECT_EQ(d.pages[1].current[2], 0x15);
+  EXPECT_EQ(select({0x08, 0x0A, 0x04, 0, 0xFF, 0xFF, 0, 0, 0xFF, 0xFF, 0, 0}).status, scsi::kStatusDone);
+  EXPECT_EQ(d.pages[1].current[2], 0x04);
+  EXPECT_EQ(d.pages[1].saved[2], 0x04);
+  // AWRE is accepted but kept; ARRE in the same byte changes.
+  EXPECT_EQ(select({0x01, 0x06, 0xC0, 0x0B, 0, 0, 0, 0}).status, scsi::kStatusDone);
+  EXPECT_EQ(d.pages[0].current[2], 0x40);
+  EXPECT_EQ(d.pages[0].saved[2], 0x40);
+
+  for (const char* bad : {"select-refuse 08 1 FF", "select-ignore 08 2", "select-refuse 3F 2 01",
+                          "select-ignore 08 2 1FF"}) {
+    std::string text = std::string("adapter 0\n  device 0\n    inquiry 00\n    ") + bad + "\n";
+    EXPECT_FALSE(sim::parseBus(text, "bad.bus").ok) << bad;
+  }
+}
+
+}  // namespace

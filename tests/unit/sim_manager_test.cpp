@@ -8,6 +8,7 @@
 #include "scsi/bytes.h"
 #include "scsi/miniport_request.h"
 #include "scsi/records.h"
+#include "simulator/bus_parser.h"
 #include "simulator/simulator.h"
 
 namespace {
@@ -236,6 +237,39 @@ adapter 0
   EXPECT_EQ(a.timing, sim::Timing::Late);
   EXPECT_TRUE(a.stateChanged);
   EXPECT_EQ(sim.bus().adapters[0].devices[0].pages[0].saved[2], 0x01);
+}
+
+TEST_F(SimManager, FaultsCanAimAtOnePage) {
+  ASSERT_TRUE(sim.load(R"(
+adapter 0
+  device 0
+    inquiry 00
+    page 01 current    01 02 00 00
+    page 01 changeable 01 02 C0 00
+    page 08 current    08 02 04 00
+    page 08 changeable 08 02 05 00
+    fault 1A busy page 08 times 1
+    fault 15 check 5 26 0 page 01
+)", "p.bus"));
+  // MODE SENSE of page 01 passes the page 08 fault; page 08 then meets it once.
+  EXPECT_EQ(sim.execute(block(0, 0, {0x1A, 0, 0x01, 0, 84}, scsi::kFlagsRead, 84), nullptr).result.status,
+            scsi::kStatusDone);
+  EXPECT_EQ(sim.execute(block(0, 0, {0x1A, 0, 0x48, 0, 84}, scsi::kFlagsRead, 84), nullptr)
+                .result.targetStatus,
+            scsi::kTargetBusy);
+  EXPECT_EQ(sim.execute(block(0, 0, {0x1A, 0, 0x08, 0, 84}, scsi::kFlagsRead, 84), nullptr).result.status,
+            scsi::kStatusDone);
+  // MODE SELECT by the list's first page.
+  uint8_t caching[] = {0, 0, 0, 0, 0x08, 0x02, 0x01, 0x00};
+  uint8_t recovery[] = {0, 0, 0, 0, 0x01, 0x02, 0x40, 0x00};
+  const scsi::ExecCommandBlock b = block(0, 0, {0x15, 0x11, 0, 0, 8}, scsi::kFlagsWrite, 8);
+  EXPECT_EQ(sim.execute(b, caching).result.status, scsi::kStatusDone);
+  EXPECT_EQ(sim.execute(b, recovery).result.targetStatus, scsi::kTargetCheckCondition);
+  EXPECT_EQ(sim.bus().adapters[0].devices[0].pages[0].current[2], 0x00);
+
+  EXPECT_FALSE(sim::parseBus("adapter 0\n device 0\n  inquiry 00\n  fault 12 busy page 08\n", "x")
+                   .ok)
+      << "page is for mode commands only";
 }
 
 TEST_F(SimManager, SavedValuesLastAcrossLoadsThroughTheStateText) {

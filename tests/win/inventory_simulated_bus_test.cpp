@@ -137,7 +137,7 @@ TEST_F(SimulatedBus, DefaultBusRecordsAtTheirPublishedOffsets) {
       {1, "KESTREL-U320", {3, 0, 2, 0x10, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0x0C, 1, 0x81},
        "Velmora Halden HX42 Dual B", "Velmora Halden HX42 Dual B at 00:0C:01", 16, 0x5C40, 0x4C20,
        0, 1,
-       {{2, 0, "MIRLOW", "MR-146U3        ", "M3A0"},
+       {{2, 0, "MAXTOR", "MR-146U3        ", "M3A0"},
         {6, 0, "ARVELL", "HD-2100N        ", "0114"}}},
       {3, "KESTREL-U160", {3, 0, 2, 0, 0, 0, 0x10, 0, 0, 0, 0, 0, 2, 4, 0, 0x81},
        "Velmora Kestrin KT31", "Velmora Kestrin KT31   at 02:04:00", 8, 0x5C31, 0x3110, 6, 0,
