@@ -19,14 +19,26 @@ int tabCount(HWND sheet) {
   return static_cast<int>(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0));
 }
 
+std::string tabText(HWND sheet, int index) {
+  HWND tabs = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
+  char text[64] = {};
+  TCITEMA item = {};
+  item.mask = TCIF_TEXT;
+  item.pszText = text;
+  item.cchTextMax = sizeof text;
+  SendMessageA(tabs, TCM_GETITEMA, index, reinterpret_cast<LPARAM>(&item));
+  return text;
+}
+
 TEST_F(DevsheetDefaultBus, DiskGeneralPage) {
   const inv::DeviceInfo* disk = device(0, 0);
   ASSERT_NE(disk, nullptr);
   withSheet(*disk, [&](HWND sheet) {
     EXPECT_EQ(orvtest::windowTitle(sheet), "ARVELL HD-73U320        Properties");
     EXPECT_TRUE(GetWindowLongA(sheet, GWL_EXSTYLE) & WS_EX_CONTEXTHELP);
-    // General and SCSI Features until the disk's own pages are part of the sheet.
-    EXPECT_EQ(tabCount(sheet), 2);
+    // General, SCSI Features, the disk pages built so far, R/W Cache last.
+    EXPECT_GE(tabCount(sheet), 3);
+    EXPECT_EQ(tabText(sheet, tabCount(sheet) - 1), "R/W Cache");
     HWND page = devtest::currentPage(sheet);
     ASSERT_NE(page, nullptr);
     // 143374744 blocks of 512 bytes: last block 143374743.
