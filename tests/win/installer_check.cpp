@@ -251,27 +251,45 @@ DWORD run(const std::string& commandLine) {
 }
 
 // The uninstaller hands over to a copy of itself in the temporary folder and ends at
-// once: the copy, its child, does the work, so its end is waited for.
+// once: the copy, its child, does the work, so its end is waited for. The copy is
+// looked for while the launcher runs, so that a copy which ends at once (a refusal)
+// is still caught and its exit code read.
 DWORD runUninstaller(const std::string& arguments) {
   std::string line = text(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString") + " " + arguments;
   Child launcher;
   if (!launcher.start(line, {}, "C:\\")) return 0xDEAD;
   DWORD launcherPid = launcher.pid();
-  if (launcher.wait(kPatience) != 0) return 0xBAD;
   HANDLE copy = nullptr;
-  HANDLE all = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  PROCESSENTRY32 e = {};
-  e.dwSize = sizeof e;
-  for (BOOL more = Process32First(all, &e); more && !copy; more = Process32Next(all, &e)) {
-    if (e.th32ParentProcessID == launcherPid)
-      copy = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, e.th32ProcessID);
+  bool launcherEnded = false;
+  for (DWORD start = GetTickCount(); !copy && GetTickCount() - start < kPatience;) {
+    HANDLE all = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 e = {};
+    e.dwSize = sizeof e;
+    for (BOOL more = Process32First(all, &e); more && !copy; more = Process32Next(all, &e)) {
+      if (e.th32ParentProcessID == launcherPid)
+        copy = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, e.th32ProcessID);
+    }
+    CloseHandle(all);
+    if (copy || launcherEnded) break;
+    launcherEnded = launcher.wait(0) != STILL_ACTIVE;
+    Sleep(5);
   }
-  CloseHandle(all);
+  if (launcher.wait(kPatience) != 0) {
+    if (copy) CloseHandle(copy);
+    return 0xBAD;
+  }
   if (!copy) return 0xBAD;
   DWORD code = 0xBAD;
   if (WaitForSingleObject(copy, kPatience) == WAIT_OBJECT_0) GetExitCodeProcess(copy, &code);
   CloseHandle(copy);
   return code;
+}
+
+// Runs the uninstaller where it stands, without its copy: its own exit code. For the
+// cases where it refuses and so never needs to remove itself.
+DWORD runUninstallerInPlace(const std::string& arguments) {
+  return run(text(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString") + " " + arguments +
+             " _?=" + kInstallDir);
 }
 
 // A shortcut's target and working folder.
@@ -540,7 +558,7 @@ TEST(Setup, SetupAndUninstallRefuseWhileTheExplorerRuns) {
   HWND w = waitForWindow(program.pid(), kExplorerTitle, nullptr, kPatience);
   ASSERT_NE(w, nullptr);
   EXPECT_EQ(run(setupProgram() + " /S"), 2u);
-  EXPECT_EQ(runUninstaller("/S"), 2u);
+  EXPECT_EQ(runUninstallerInPlace("/S"), 2u);
   EXPECT_EQ(difference(g_installed, snapshot()), "");
   PostMessageA(w, WM_COMMAND, ID_STANDALONE_CLOSE, 0);
   EXPECT_EQ(program.wait(kPatience), 0u);
