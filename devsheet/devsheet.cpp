@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "devsheet/cache_page.h"
+#include "devsheet/defect_page.h"
 #include "devsheet/devsheet_res.h"
 #include "devsheet/general_info.h"
 #include "framework/module.h"
@@ -31,9 +32,11 @@ CDevPropertySheet::CDevPropertySheet(HMODULE library, const inv::DeviceInfo& dev
   addPage(general_.get());
   features_ = std::make_unique<CDevScsiPage>(icon, device, library);
   addPage(features_.get());
-  // For disks Defect List, Mode Parameters and R/W Cache: added here in that order once
-  // they exist.
-  if (device.deviceType == 0) cache_ = std::make_unique<CDevCachePage>(icon, device, library);
+  // For disks Defect List, Mode Parameters and R/W Cache, in that order.
+  if (device.deviceType == 0) {
+    defects_ = std::make_unique<CDevDefectPage>(icon, device, library);
+    cache_ = std::make_unique<CDevCachePage>(icon, device, library);
+  }
   for (fw::PropertyPage* page : {defects_.get(), modePages_.get(), cache_.get()})
     if (page) addPage(page);
   setTitle(title);

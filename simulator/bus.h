@@ -105,6 +105,10 @@ struct Device {
   std::vector<ModePage> pages;  // ascending page code
   std::vector<Defect> primary;
   std::vector<Defect> grown;
+  // The list length field answered for one list alone, whatever its entries hold; -1:
+  // the entries' own length.
+  int primaryLength = -1;
+  int grownLength = -1;
   Rate rate;
   bool emptyForMissingPage = false;  // MODE SENSE of a page it lacks: no page, no error
   bool hasCompletion = false;

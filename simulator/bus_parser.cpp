@@ -164,7 +164,7 @@ class Parser {
       return void(adapterKey());
     }
     if (k == "inquiry" || k == "capacity" || k == "page" || k == "plist" || k == "glist" ||
-        k == "rate" || k == "completion" || k == "fault" || k == "missing-page" ||
+        k == "plist-length" || k == "glist-length" || k == "rate" || k == "completion" || k == "fault" || k == "missing-page" ||
         k == "select-refuse" || k == "select-ignore") {
       return void(deviceKey());
     }
@@ -380,13 +380,37 @@ class Parser {
       std::vector<Defect>& list = k == "plist" ? d.primary : d.grown;
       if (!argCount(1, 100000)) return false;
       for (size_t i = 1; i < tokens_.size(); ++i) {
-        Defect def;
-        if (!defect(tokens_[i].text, def)) return false;
-        if (list.size() >= kMaxDefects) {
-          return fail("defect list longer than " + std::to_string(kMaxDefects) + " entries");
+        // C/H/S*N: N defects on consecutive cylinders from C, for long lists.
+        std::string text = tokens_[i].text;
+        uint64_t count = 1;
+        const size_t star = text.find('*');
+        if (star != std::string::npos) {
+          auto n = parseDecimal(std::string_view(text).substr(star + 1), kMaxDefects);
+          if (!n || *n == 0) {
+            return fail("bad defect count in " + quote(text) + " (1 to " +
+                        std::to_string(kMaxDefects) + ")");
+          }
+          count = *n;
+          text.resize(star);
         }
-        list.push_back(def);
+        Defect def;
+        if (!defect(text, def)) return false;
+        if (def.cylinder + count - 1 > 0xFFFFFF) {
+          return fail("defect run " + quote(tokens_[i].text) + " passes cylinder 16777215");
+        }
+        for (uint64_t n = 0; n < count; ++n, ++def.cylinder) {
+          if (list.size() >= kMaxDefects) {
+            return fail("defect list longer than " + std::to_string(kMaxDefects) + " entries");
+          }
+          list.push_back(def);
+        }
       }
+      return true;
+    }
+    if (k == "plist-length" || k == "glist-length") {
+      uint64_t v;
+      if (!argCount(1, 1) || !decimal(1, 0xFFFF, v, "list length")) return false;
+      (k == "plist-length" ? d.primaryLength : d.grownLength) = static_cast<int>(v);
       return true;
     }
     if (k == "rate") {

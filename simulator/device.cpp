@@ -239,7 +239,12 @@ std::vector<uint8_t> defectData(const Device& d, bool primary, bool grown) {
   entries.resize(std::min(entries.size(), kMaxDefects));
   std::vector<uint8_t> data(4 + entries.size() * 8);
   data[1] = static_cast<uint8_t>((primary ? 0x10 : 0) | (grown ? 0x08 : 0) | 0x05);
-  scsi::putBe16(data.data() + 2, static_cast<uint16_t>(entries.size() * 8));
+  int length = static_cast<int>(entries.size() * 8);
+  if (primary != grown) {
+    const int claimed = primary ? d.primaryLength : d.grownLength;
+    if (claimed >= 0) length = claimed;
+  }
+  scsi::putBe16(data.data() + 2, static_cast<uint16_t>(length));
   uint8_t* p = data.data() + 4;
   for (const Defect& e : entries) {
     scsi::putBe24(p, e.cylinder);

@@ -261,6 +261,27 @@ TEST_F(SimDevice, ReadDefectDataInPhysicalSectorFormat) {
   EXPECT_EQ(scsi::be16(r.dataIn.data() + 2), 24);
 
   expectCheck(run(disk, {0x37, 0, 0x14, 0, 0, 0, 0, 0x20, 0x00}, 8192), 5, 0x24, 0);
+
+  // A length field of its own for one list: the entries are sent as they are, both lists
+  // together keep the entries' length.
+  disk.primaryLength = 12;
+  disk.grownLength = 40000;
+  r = run(disk, {0x37, 0, 0x15, 0, 0, 0, 0, 0x20, 0x00}, 8192);
+  ASSERT_EQ(r.dataIn.size(), 4u + 3 * 8);
+  EXPECT_EQ(scsi::be16(r.dataIn.data() + 2), 12);
+  r = run(disk, {0x37, 0, 0x0D, 0, 0, 0, 0, 0x20, 0x00}, 8192);
+  ASSERT_EQ(r.dataIn.size(), 12u);
+  EXPECT_EQ(scsi::be16(r.dataIn.data() + 2), 40000);
+  r = run(disk, {0x37, 0, 0x1D, 0, 0, 0, 0, 0x20, 0x00}, 8192);
+  EXPECT_EQ(scsi::be16(r.dataIn.data() + 2), 32);
+
+  // A list longer than the allocation length fills the buffer exactly: good status.
+  disk.primary.assign(1100, sim::Defect{});
+  disk.primaryLength = -1;
+  r = run(disk, {0x37, 0, 0x15, 0, 0, 0, 0, 0x20, 0x00}, 8192);
+  EXPECT_EQ(r.status, scsi::kStatusDone);
+  ASSERT_EQ(r.dataIn.size(), 8192u);
+  EXPECT_EQ(scsi::be16(r.dataIn.data() + 2), 8800);
 }
 
 TEST_F(SimDevice, OtherOpcodesShortCdbsAndLunBitsAreRefused) {

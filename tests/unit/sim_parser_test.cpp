@@ -188,6 +188,10 @@ TEST(SimBusParser, BadDescriptionsAreRefusedNamingFileAndLine) {
       {"adapter 0\n  device 1\n", "device 1 has no inquiry data", 2},
       {(device + "    plist 1/2\n"), "bad defect \"1/2\" (CYLINDER/HEAD/SECTOR)", 5},
       {(device + "    plist 16777216/0/0\n"), "bad defect", 5},
+      {(device + "    plist 1/0/0*0\n"), "bad defect count in \"1/0/0*0\"", 5},
+      {(device + "    glist 1/0/0*x\n"), "bad defect count", 5},
+      {(device + "    plist 16777215/0/0*2\n"), "passes cylinder 16777215", 5},
+      {(device + "    glist-length 65536\n"), "bad list length \"65536\"", 5},
       {(device + "    fault 12 explode\n"), "unknown fault \"explode\"", 5},
       {(device + "    fault 12 check 5 24\n"), "fault \"check\" needs a qualifier", 5},
       {(device + "    fault 12 short\n"), "fault \"short\" needs a byte count", 5},
@@ -227,6 +231,24 @@ TEST(SimBusParser, LimitsOfCountsAndSizes) {
   for (size_t i = 0; i < sim::kMaxDefects; ++i) defects += " plist 1/1/1\n";
   EXPECT_TRUE(sim::parseBus(defects, "d.bus").ok);
   r = sim::parseBus(defects + " plist 1/1/1\n", "d.bus");
+  EXPECT_FALSE(r.ok);
+  EXPECT_NE(r.error.find("defect list longer than 8191 entries"), std::string::npos) << r.error;
+  // A run of defects on consecutive cylinders counts each one.
+  r = sim::parseBus("adapter 0\n device 0\n inquiry 00\n plist 9/1/7 100/2/5*1200 8/0/0\n", "run.bus");
+  ASSERT_TRUE(r.ok) << r.error;
+  const std::vector<sim::Defect>& run = r.bus.adapters[0].devices[0].primary;
+  ASSERT_EQ(run.size(), 1202u);
+  EXPECT_EQ(run[1].cylinder, 100u);
+  EXPECT_EQ(run[1200].cylinder, 1299u);
+  EXPECT_EQ(run[1200].head, 2);
+  EXPECT_EQ(run[1200].sector, 5u);
+  EXPECT_EQ(run[1201].cylinder, 8u);
+  EXPECT_EQ(r.bus.adapters[0].devices[0].primaryLength, -1);
+  r = sim::parseBus("adapter 0\n device 0\n inquiry 00\n plist-length 12\n glist-length 65535\n", "len.bus");
+  ASSERT_TRUE(r.ok) << r.error;
+  EXPECT_EQ(r.bus.adapters[0].devices[0].primaryLength, 12);
+  EXPECT_EQ(r.bus.adapters[0].devices[0].grownLength, 65535);
+  r = sim::parseBus("adapter 0\n device 0\n inquiry 00\n glist 1/1/1*8191 2/2/2\n", "run.bus");
   EXPECT_FALSE(r.ok);
   EXPECT_NE(r.error.find("defect list longer than 8191 entries"), std::string::npos) << r.error;
 
