@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "shellext/fenwold_res.h"
 #include "shellext/item_ids.h"
 
 namespace shx {
@@ -105,31 +106,28 @@ std::vector<MenuEntry> contextMenuEntries(const MenuRequest& request);
 
 // The string ids of the menus' texts.
 namespace text {
-constexpr unsigned kHostAdapterName = 1;
-constexpr unsigned kDeviceName = 2;
-constexpr unsigned kManagerColumn = 3;
-constexpr unsigned kVendorRevision = 4;
-constexpr unsigned kFolderName = 5;
-constexpr unsigned kArrangeIcons = 6;
-constexpr unsigned kView = 7;
-constexpr unsigned kByName = 8;
-constexpr unsigned kByMiniport = 9;
-constexpr unsigned kByScsiId = 10;
-constexpr unsigned kLargeIcons = 11;
-constexpr unsigned kSmallIcons = 12;
-constexpr unsigned kList = 13;
-constexpr unsigned kDetails = 14;
-constexpr unsigned kProperties = 15;
-constexpr unsigned kExplore = 18;
-constexpr unsigned kOpen = 19;
-constexpr unsigned kByVendor = 20;
-constexpr unsigned kByDeviceName = 21;
-constexpr unsigned kByTarget = 22;
-constexpr unsigned kSeldarnApplication = 28;
-constexpr unsigned kSeldarn = 31;
-constexpr unsigned kNoCorvath = 40;
-constexpr unsigned kSeldarnOnDevice = 41;
-constexpr unsigned kNoLiveRecord = 42;
+constexpr unsigned kHostAdapterName = IDS_HOST_ADAPTER_NAME;
+constexpr unsigned kDeviceName = IDS_DEVICE_NAME;
+constexpr unsigned kManagerColumn = IDS_MANAGER_COLUMN;
+constexpr unsigned kVendorRevision = IDS_VENDOR_REVISION;
+constexpr unsigned kFolderName = IDS_FOLDER_NAME;
+constexpr unsigned kArrangeIcons = IDS_ARRANGE_ICONS;
+constexpr unsigned kView = IDS_VIEW;
+constexpr unsigned kByName = IDS_BY_NAME;
+constexpr unsigned kByMiniport = IDS_BY_MINIPORT;
+constexpr unsigned kByScsiId = IDS_BY_SCSI_ID;
+constexpr unsigned kLargeIcons = IDS_LARGE_ICONS;
+constexpr unsigned kSmallIcons = IDS_SMALL_ICONS;
+constexpr unsigned kList = IDS_LIST;
+constexpr unsigned kDetails = IDS_DETAILS;
+constexpr unsigned kProperties = IDS_PROPERTIES;
+constexpr unsigned kExplore = IDS_EXPLORE;
+constexpr unsigned kOpen = IDS_OPEN;
+constexpr unsigned kByVendor = IDS_BY_VENDOR;
+constexpr unsigned kByDeviceName = IDS_BY_DEVICE_NAME;
+constexpr unsigned kByTarget = IDS_BY_TARGET;
+constexpr unsigned kSeldarnApplication = IDS_SELDARN_APPLICATION;
+constexpr unsigned kSeldarn = IDS_SELDARN;
 }  // namespace text
 
 // The sort commands of the Arrange Icons submenu: adapters in the root, devices in an
