@@ -6,6 +6,7 @@
 #include "devsheet/defect_page.h"
 #include "devsheet/devsheet_res.h"
 #include "devsheet/general_info.h"
+#include "devsheet/mode_page.h"
 #include "framework/module.h"
 #include "framework/strings.h"
 #include "inventory/device_types.h"
@@ -35,6 +36,7 @@ CDevPropertySheet::CDevPropertySheet(HMODULE library, const inv::DeviceInfo& dev
   // For disks Defect List, Mode Parameters and R/W Cache, in that order.
   if (device.deviceType == 0) {
     defects_ = std::make_unique<CDevDefectPage>(icon, device, library);
+    modePages_ = std::make_unique<CDevModePage>(icon, device, library);
     cache_ = std::make_unique<CDevCachePage>(icon, device, library);
   }
   for (fw::PropertyPage* page : {defects_.get(), modePages_.get(), cache_.get()})
