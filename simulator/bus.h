@@ -110,6 +110,7 @@ struct Device {
   int primaryLength = -1;
   int grownLength = -1;
   Rate rate;
+  bool blockDescriptors = true;      // MODE SENSE answers carry the 8-byte descriptor
   bool emptyForMissingPage = false;  // MODE SENSE of a page it lacks: no page, no error
   bool hasCompletion = false;
   Completion completion = Completion::Immediate;

@@ -164,7 +164,7 @@ class Parser {
       return void(adapterKey());
     }
     if (k == "inquiry" || k == "capacity" || k == "page" || k == "plist" || k == "glist" ||
-        k == "plist-length" || k == "glist-length" || k == "rate" || k == "completion" || k == "fault" || k == "missing-page" ||
+        k == "plist-length" || k == "glist-length" || k == "block-descriptors" || k == "rate" || k == "completion" || k == "fault" || k == "missing-page" ||
         k == "select-refuse" || k == "select-ignore") {
       return void(deviceKey());
     }
@@ -429,6 +429,14 @@ class Parser {
         if (tokens_[2].text != "x2") return fail("a rate may only be followed by \"x2\"");
         d.rate.doubled = true;
       }
+      return true;
+    }
+    if (k == "block-descriptors") {
+      if (!argCount(1, 1)) return false;
+      if (tokens_[1].text != "on" && tokens_[1].text != "off") {
+        return fail("block-descriptors must be \"on\" or \"off\"");
+      }
+      d.blockDescriptors = tokens_[1].text == "on";
       return true;
     }
     if (k == "missing-page") {

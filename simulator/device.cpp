@@ -63,7 +63,8 @@ CommandResult readCapacity(const Device& d, uint32_t bufferLength) {
 
 CommandResult modeSense(const Device& d, const uint8_t* cdb, uint32_t bufferLength) {
   if (cdb[3] != 0) return checkCondition(kKeyIllegalRequest, kAscInvalidFieldInCdb, 0);
-  const bool dbd = (cdb[1] & 0x08) != 0;
+  // A device without block descriptors answers as if DBD were always set.
+  const bool dbd = (cdb[1] & 0x08) != 0 || !d.blockDescriptors;
   std::vector<uint8_t> data = modeSenseData(d, cdb[2] & 0x3F, cdb[2] >> 6, dbd);
   if (data.empty()) {
     if (!d.emptyForMissingPage) return checkCondition(kKeyIllegalRequest, kAscInvalidFieldInCdb, 0);

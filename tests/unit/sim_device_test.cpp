@@ -140,6 +140,15 @@ TEST_F(SimDevice, ModeSenseHonoursAllocationLengthAndDbd) {
   EXPECT_EQ(r.dataIn[4], 0x81);
   EXPECT_EQ(r.dataIn[16], 0x88);
 
+  // A device without block descriptors never sends one.
+  disk.blockDescriptors = false;
+  r = run(disk, {0x1A, 0, 0x01, 0, 84}, 84);
+  ASSERT_EQ(r.status, scsi::kStatusDone);
+  EXPECT_EQ(r.dataIn[3], 0);
+  EXPECT_EQ(r.dataIn[0], 3 + 12);
+  EXPECT_EQ(r.dataIn[4], 0x81);
+  disk.blockDescriptors = true;
+
   expectCheck(run(disk, {0x1A, 0, 0x1C, 0, 84}, 84), 5, 0x24, 0);  // no such page
   expectCheck(run(disk, {0x1A, 0, 0x08, 1, 84}, 84), 5, 0x24, 0);  // no subpages
   // A device may answer a page it lacks with the header and descriptor alone.

@@ -192,6 +192,7 @@ TEST(SimBusParser, BadDescriptionsAreRefusedNamingFileAndLine) {
       {(device + "    glist 1/0/0*x\n"), "bad defect count", 5},
       {(device + "    plist 16777215/0/0*2\n"), "passes cylinder 16777215", 5},
       {(device + "    glist-length 65536\n"), "bad list length \"65536\"", 5},
+      {(device + "    block-descriptors none\n"), "block-descriptors must be \"on\" or \"off\"", 5},
       {(device + "    fault 12 explode\n"), "unknown fault \"explode\"", 5},
       {(device + "    fault 12 check 5 24\n"), "fault \"check\" needs a qualifier", 5},
       {(device + "    fault 12 short\n"), "fault \"short\" needs a byte count", 5},
