@@ -242,9 +242,16 @@ Answer Simulator::execute(const scsi::ExecCommandBlock& block, const uint8_t* da
   answer.result = runCommand(*d, block.cdb, block.cdbLength,
                              want == Direction::Out ? dataOut : nullptr, block.dataLength);
   answer.stateChanged = answer.result.savedPages;
-  // A device that stops sending early: only what it sent reaches the buffer.
+  // A device that stops sending early: only what it sent reaches the buffer. An answer
+  // that already ends in a data underrun (a defect list shorter than the buffer) carries
+  // data too and is cut the same way, keeping its underrun.
+  const bool carriesData =
+      answer.result.status == scsi::kStatusDone ||
+      (answer.result.status == scsi::kStatusError && !answer.result.hasSense &&
+       answer.result.adapterStatus == scsi::kHaDataOverUnderrun &&
+       answer.result.targetStatus == scsi::kTargetGood);
   if (fault && (fault->kind == FaultKind::Short || fault->kind == FaultKind::Underrun) &&
-      answer.result.status == scsi::kStatusDone) {
+      carriesData) {
     if (answer.result.dataIn.size() > fault->length) answer.result.dataIn.resize(fault->length);
     if (fault->kind == FaultKind::Underrun) {
       answer.result.status = scsi::kStatusError;

@@ -272,6 +272,32 @@ adapter 0
       << "page is for mode commands only";
 }
 
+TEST_F(SimManager, ShortFaultsCutADefectListThatEndsInAnUnderrun) {
+  ASSERT_TRUE(sim.load(R"(
+adapter 0
+  device 0
+    inquiry 00
+    plist 1/1/1 2/2/2
+    fault 37 short 4 times 1
+    fault 37 short 0 times 1
+    fault 37 underrun 12 times 1
+    fault 37 check 5 24 0 times 1
+)", "d.bus"));
+  const scsi::ExecCommandBlock b =
+      block(0, 0, {0x37, 0, 0x15, 0, 0, 0, 0, 0x20, 0x00}, scsi::kFlagsRead, 8192);
+  const size_t sizes[] = {4, 0, 12};
+  for (size_t size : sizes) {
+    const sim::Answer a = sim.execute(b, nullptr);
+    EXPECT_EQ(a.result.status, scsi::kStatusError) << size;
+    EXPECT_EQ(a.result.adapterStatus, scsi::kHaDataOverUnderrun) << size;
+    EXPECT_EQ(a.result.targetStatus, scsi::kTargetGood) << size;
+    EXPECT_EQ(a.result.dataIn.size(), size);
+  }
+  // A refused read stays refused; the faults used up, the whole list comes.
+  EXPECT_EQ(sim.execute(b, nullptr).result.targetStatus, scsi::kTargetCheckCondition);
+  EXPECT_EQ(sim.execute(b, nullptr).result.dataIn.size(), 4u + 16);
+}
+
 TEST_F(SimManager, SavedValuesLastAcrossLoadsThroughTheStateText) {
   EXPECT_EQ(sim.stateText(), "") << "nothing differs from the description";
   uint8_t list[32] = {};

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <iterator>
 
 namespace faultmatrix {
@@ -75,10 +76,26 @@ const Fault kMiniportFaults[] = {
     {"DriverStatusFails", "port-fault status", Scope::Adapter, Release::None, Outcome::Refused, "", "", "", "", ""},
 };
 
+// The defect list page takes a data overrun or underrun with good target status for a
+// list shorter than the buffer: the underrun's four bytes (the header alone) are a short
+// answer, the overrun (no data) an empty one.
+struct DefectFaults {
+  Fault rows[std::size(kScsiFaults)];
+  DefectFaults() {
+    for (size_t i = 0; i < std::size(kScsiFaults); ++i) {
+      rows[i] = kScsiFaults[i];
+      if (std::strcmp(rows[i].name, "DataUnderrun") == 0) rows[i].outcome = Outcome::Short;
+      if (std::strcmp(rows[i].name, "DataOverrun") == 0) rows[i].outcome = Outcome::Empty;
+    }
+  }
+};
+const DefectFaults kDefectFaults;
+
 // ---- commands -----------------------------------------------------------------------------
 
-// What a window does with a failed request: nothing, or what a page request shows.
-enum class Style { Silent, PageRequest };
+// What a window does with a failed request: nothing, what a page request shows, or what
+// the defect list page shows itself.
+enum class Style { Silent, PageRequest, DefectRead };
 
 struct Command {
   Window window;
@@ -108,6 +125,17 @@ const Command kCommands[] = {
     {Window::DeviceFeatures, "RateQuery", "", 0, 0, Style::Silent, "",
      {"320.0 MB/Sec", "0.0 MB/Sec", "0.0 MB/Sec", "0.0 MB/Sec", "0.0 MB/Sec", "0.0 MB/Sec"},
      kMiniportFaults, std::size(kMiniportFaults)},
+    // The total of the primary list (14 entries on the disk); a header that came alone
+    // still tells the length.
+    {Window::DeviceDefects, "ReadDefectData", "37", 0, 0, Style::DefectRead,
+     "37 00 15 00 00 00 00 20 00 00 ",
+     {"14", "0, disabled", "0, disabled", "0, disabled", "14", "0"},
+     kDefectFaults.rows, std::size(kDefectFaults.rows)},
+    // The Caching page's "Maximum Pre-fetch Ceiling" (FFFFh on the disk).
+    {Window::DeviceMode, "ModeSense", "1A", 0, 0, Style::PageRequest, "1A 00 08 00 54 00 ",
+     {"65535", "Unavailable, disabled", "Unavailable, disabled", "Unavailable, disabled",
+      "Unavailable", "Unavailable, disabled"},
+     kScsiFaults, std::size(kScsiFaults)},
 };
 
 // ---- whole-manager faults, one cell each ----------------------------------------------
@@ -159,6 +187,8 @@ const char* windowName(Window w) {
     case Window::About: return "About";
     case Window::DeviceGeneral: return "DeviceGeneral";
     case Window::DeviceFeatures: return "DeviceFeatures";
+    case Window::DeviceDefects: return "DeviceDefects";
+    case Window::DeviceMode: return "DeviceMode";
     case Window::AdapterGeneral: return "AdapterGeneral";
     case Window::AdapterPci: return "AdapterPci";
   }
@@ -183,6 +213,25 @@ std::vector<std::string> pageMessages(const Command& c, const Fault& f) {
           f.qualifierField + "]"};
 }
 
+// What the defect list page shows for the fault: its own three messages (with the suite's
+// caption), else the failure report's dialog.
+std::vector<std::string> defectMessages(const Command& c, const Fault& f) {
+  if (f.outcome == Outcome::Answered || f.outcome == Outcome::Short || f.outcome == Outcome::Empty)
+    return {};
+  const std::string text = f.text;
+  if (text.find(" busy") != std::string::npos)
+    return {box(kCaption, "The device is busy at this time.")};
+  if (text.find(" aborted") != std::string::npos)
+    return {box(kCaption,
+                "The VRAX request sent was aborted due to unexpected timeout failure.  The "
+                "selected SCSI device may be busy.")};
+  if (text.find(" check ") != std::string::npos)
+    return {box(kCaption, "The defect list for this device cannot be read. ")};
+  return {std::string("SCSI Command Failure: [") + c.cdbField + "] [" + f.adapterField + "] [" +
+          f.targetField + "] [" + f.senseKeyField + "] [" + f.senseCodeField + "] [" +
+          f.qualifierField + "]"};
+}
+
 std::vector<Cell> makeCells() {
   std::vector<Cell> out;
   for (const Command& c : kCommands) {
@@ -192,6 +241,9 @@ std::vector<Cell> makeCells() {
       if (*f.ownMessage) cell.expected.messages.push_back(f.ownMessage);
       if (c.style == Style::PageRequest) {
         for (const std::string& m : pageMessages(c, f)) cell.expected.messages.push_back(m);
+      }
+      if (c.style == Style::DefectRead) {
+        for (const std::string& m : defectMessages(c, f)) cell.expected.messages.push_back(m);
       }
       cell.expected.shows = c.shows[static_cast<int>(f.outcome)];
       out.push_back(cell);

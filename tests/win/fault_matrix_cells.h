@@ -9,7 +9,8 @@
 namespace faultmatrix {
 
 enum class Window {
-  Explorer, DeviceList, About, DeviceGeneral, DeviceFeatures, AdapterGeneral, AdapterPci,
+  Explorer, DeviceList, About, DeviceGeneral, DeviceFeatures, DeviceDefects, DeviceMode,
+  AdapterGeneral, AdapterPci,
 };
 
 // Where the fault's bus text goes: into the device's section, the adapter's, before the

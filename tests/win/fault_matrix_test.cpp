@@ -23,7 +23,9 @@
 
 #include "adaptersheet/adaptersheet_res.h"
 #include "client/corvath_obj_driver.h"
+#include "devsheet/defect_page_res.h"
 #include "devsheet/devsheet_res.h"
+#include "devsheet/mode_page_res.h"
 #include "explorer/explorer_dlg.h"
 #include "explorer/explorer_model.h"
 #include "inventory/records.h"
@@ -60,7 +62,10 @@ class LateReleaser {
  public:
   LateReleaser() : thread_([this] {
     auto release = control<simctl::ReleaseLateFn>(simctl::kReleaseLate);
-    while (!stop_ && release && release() == 0) Sleep(1);
+    // Every held request, for windows that send several in a row.
+    while (!stop_ && release) {
+      if (release() == 0) Sleep(1);
+    }
   }) {}
   ~LateReleaser() {
     stop_ = true;
@@ -168,6 +173,8 @@ struct DevicePage {
 constexpr DevicePage kDevicePages[] = {
     {Window::DeviceGeneral, 0, IDC_DEV_CAPACITY},
     {Window::DeviceFeatures, 1, IDC_DEV_RATE},
+    {Window::DeviceDefects, 2, IDC_DEV_DEFECT_TOTAL},
+    {Window::DeviceMode, 3, IDC_DEV_MODE_CURRENT},
 };
 const DevicePage& devicePage(Window w) {
   for (const DevicePage& p : kDevicePages)
@@ -229,16 +236,33 @@ WindowDriver driverFor(const Cell& cell, CorvathObjDriver& corvath,
               [](HWND w) { return IsWindowEnabled(GetDlgItem(w, IDOK)) != FALSE; },
               false};
     case Window::DeviceGeneral:
-    case Window::DeviceFeatures: {
+    case Window::DeviceFeatures:
+    case Window::DeviceDefects:
+    case Window::DeviceMode: {
       const DevicePage& shown = devicePage(cell.window);
+      const Window which = cell.window;
       return {deviceTitle, kSheetTabs,
               [&corvath, device] {
                 if (device) corvath.ShowDeviceProperty(static_cast<long>(inv::addressOf(device)));
               },
-              [shown](HWND sheet) {
+              [shown, which](HWND sheet) {
                 // Turning to the page is what makes it send its commands.
                 SendMessageA(sheet, PSM_SETCURSEL, shown.index, 0);
-                return orvtest::itemText(currentPage(sheet), shown.control);
+                HWND page = currentPage(sheet);
+                int listId = 0;
+                if (which == Window::DeviceMode) {
+                  // The Caching page's last parameter, as a click on it would choose it.
+                  listId = IDC_DEV_MODE_PARAMETERS;
+                  HWND list = GetDlgItem(page, listId);
+                  SendMessageA(list, LB_SETCURSEL, 8, 0);
+                  SendMessageA(page, WM_COMMAND, MAKEWPARAM(listId, LBN_SELCHANGE),
+                               reinterpret_cast<LPARAM>(list));
+                } else if (which == Window::DeviceDefects) {
+                  listId = IDC_DEV_DEFECT_LIST;
+                }
+                std::string text = orvtest::itemText(page, shown.control);
+                if (listId && !IsWindowEnabled(GetDlgItem(page, listId))) text += ", disabled";
+                return text;
               },
               turnPages, true};
     }
