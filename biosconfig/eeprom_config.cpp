@@ -60,6 +60,18 @@ HostAdapterInfo* labelAdapter(const HostAdapterInfo& adapter, int label) {
   return address ? inv::fromAddress<HostAdapterInfo>(address) : nullptr;
 }
 
+bool eepromReadAll(HostAdapterInfo& adapter, EepromReader& reader) {
+  for (int j = 0; j < labelCount(adapter); ++j) {
+    HostAdapterInfo* a = labelAdapter(adapter, j);
+    if (!a || a->extendedFeatures != 1) continue;
+    if (!reader.read(*a) && a == &adapter) {
+      reader.reportFailure(adapter);
+      return false;
+    }
+  }
+  return true;
+}
+
 void ConfigSnapshot::take(const HostAdapterInfo& adapter) {
   constexpr size_t image = sizeof adapter.eepromImage;
   const int count = labelCount(adapter);

@@ -88,6 +88,19 @@ bool qualifiesForCardChoice(const EepromConfig& block);
 int labelCount(const HostAdapterInfo& adapter);
 HostAdapterInfo* labelAdapter(const HostAdapterInfo& adapter, int label);
 
+// Reads one adapter's block into its record (the miniport channel) and says that the
+// configured adapter's block could not be read.
+class EepromReader {
+ public:
+  virtual ~EepromReader() = default;
+  virtual bool read(HostAdapterInfo& adapter) = 0;
+  virtual void reportFailure(const HostAdapterInfo& adapter) = 0;
+};
+
+// Reads the block of every adapter with extended features, in label order. Only a
+// failure for `adapter` itself counts: it is reported once and the answer is false.
+bool eepromReadAll(HostAdapterInfo& adapter, EepromReader& reader);
+
 // Every adapter's eepromImage in label order, 512 bytes each.
 class ConfigSnapshot {
  public:

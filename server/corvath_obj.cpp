@@ -2,6 +2,7 @@
 
 #include "corvath_idl.h"
 #include "adaptersheet/adaptersheet.h"
+#include "biosconfig/seldarn_sheet.h"
 #include "devsheet/devsheet.h"
 #include "framework/classfactory.h"
 #include "inventory/device_types.h"
@@ -99,7 +100,10 @@ void CorvathObj::getAppList(short DevType, long pAppDescr) {
 }
 
 void CorvathObj::showSeldarn(long HAptr) {
-  // The BIOS configuration editor opens here once it is part of the module.
+  // The sheet edits the record's image in memory; the record stays the caller's.
+  auto* adapter = inv::fromAddress<inv::HostAdapterInfo>(static_cast<uint32_t>(HAptr));
+  if (!adapter) return;
+  bios::showSeldarnSheet(*adapter);
 }
 
 HRESULT createCorvathObj(REFIID iid, void** out) { return fw::createObject<CorvathObj>(iid, out); }

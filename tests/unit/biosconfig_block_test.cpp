@@ -193,3 +193,47 @@ TEST(BiosconfigBlock, LabelTablesOutOfShape) {
 }
 
 }  // namespace
+
+namespace {
+
+struct Reader : bios::EepromReader {
+  std::vector<int> failing;
+  std::vector<int> read_;
+  int reports = 0;
+  bool read(inv::HostAdapterInfo& a) override {
+    read_.push_back(a.adapterNumber);
+    for (int f : failing)
+      if (f == a.adapterNumber) return false;
+    a.eepromImage[0] = 0xEE;
+    return true;
+  }
+  void reportFailure(const inv::HostAdapterInfo& a) override { ++reports; }
+};
+
+TEST(BiosconfigReadAll, ReadsExtendedAdaptersAndCountsOnlyTheOwnFailure) {
+  Adapters a(4);
+  a[0].extendedFeatures = 1;
+  a[1].extendedFeatures = 1;
+  a[2].extendedFeatures = 0;
+  a[3].extendedFeatures = 1;
+  Reader reader;
+  reader.failing = {3};
+  EXPECT_TRUE(bios::eepromReadAll(a[1], reader));  // another adapter's failure is ignored
+  EXPECT_EQ(reader.read_, (std::vector<int>{0, 1, 3}));
+  EXPECT_EQ(reader.reports, 0);
+  EXPECT_EQ(a[2].eepromImage[0], 0);
+
+  Reader own;
+  own.failing = {1};
+  EXPECT_FALSE(bios::eepromReadAll(a[1], own));
+  EXPECT_EQ(own.reports, 1);
+  EXPECT_EQ(own.read_, (std::vector<int>{0, 1}));
+
+  // Without extended features the adapter is not read, and that is no failure.
+  Reader none;
+  none.failing = {2};
+  EXPECT_TRUE(bios::eepromReadAll(a[2], none));
+  EXPECT_EQ(none.reports, 0);
+}
+
+}  // namespace

@@ -1,0 +1,102 @@
+// Resource ids of the BIOS configuration sheet and its pages (biosconfig.rc). The sheet
+// title "%s Seldarn(TM)" (122) is the server module's, the heading "%s %s" (32859) the
+// adapter sheet's, "None" (118), "Enabled" (32893) and "Disabled" (32894) the R/W Cache
+// page's, "Yes" (32860) and "No" (32861) the device sheet's, the caption (32848) the SCSI
+// layer's, the sheet's pop-up texts the help machinery's.
+#pragma once
+
+#define IDD_SEE_BUS_INTERFACE 1030
+#define IDD_SEE_BOOT_DEVICE 1031
+#define IDD_SEE_DEVICE_CONFIG 1032
+#define IDD_SEE_ADVANCED 1033
+#define IDD_SEE_ALL_DEVICES 1042
+
+// Every page.
+#define IDC_SEE_HEADING 1516
+#define IDC_SEE_LOGO 1238
+#define IDB_SEE_LOGO 1069
+
+// Bus Interface.
+#define IDC_SEE_HOST_ID_LABEL 1560
+#define IDC_SEE_HOST_ID 1248
+#define IDC_SEE_PARITY 1249
+#define IDC_SEE_TERMINATION_LABEL 1297
+#define IDC_SEE_LVD_LABEL 1163
+#define IDC_SEE_LVD 1247
+#define IDC_SEE_SE_LABEL 1162
+#define IDC_SEE_SE 1246
+
+// Boot Device.
+#define IDC_SEE_SINGLE_IMAGE 1251
+#define IDC_SEE_MASTER_LABEL 1165
+#define IDC_SEE_MASTER 1298
+#define IDC_SEE_BOOT_GROUP 1285
+#define IDC_SEE_BOOT_CARD_LABEL 1182
+#define IDC_SEE_BOOT_CARD 1299
+#define IDC_SEE_BOOT_TARGET_LABEL 1286
+#define IDC_SEE_BOOT_TARGET 1250
+#define IDC_SEE_BOOT_LUN_LABEL 1287
+#define IDC_SEE_BOOT_LUN 1300
+
+// Device Config.
+#define IDC_SEE_DEVICE_LABEL 1302
+#define IDC_SEE_DEVICE 1261
+#define IDC_SEE_DEVICE_GROUP 1158
+#define IDC_SEE_RATE_LABEL 1628
+#define IDC_SEE_RATE 1301
+#define IDC_SEE_WIDE 1252
+#define IDC_SEE_DISCONNECT 1253
+#define IDC_SEE_START_UNIT 1254
+#define IDC_SEE_PACKETIZED 1262
+#define IDC_SEE_QUICK_ARBITRATE 1308
+#define IDC_SEE_INT13_GROUP 1260
+#define IDC_SEE_WRITE_BACK_LABEL 1303
+#define IDC_SEE_WRITE_BACK_ENABLED 1255
+#define IDC_SEE_WRITE_BACK_DISABLED 1256
+#define IDC_SEE_WRITE_BACK_NO_CHANGE 1257
+#define IDC_SEE_MULTIPLE_LUN 1258
+#define IDC_SEE_BIOS_SCAN 1259
+#define IDC_SEE_SHOW_ALL 1138
+
+// Advanced.
+#define IDC_SEE_BUS_RESET 1265
+#define IDC_SEE_CTRL_A 1266
+#define IDC_SEE_TRANSLATION 1267
+#define IDC_SEE_POST_LABEL 1268
+#define IDC_SEE_POST 1262
+#define IDC_SEE_INT13_LABEL 1269
+#define IDC_SEE_INT13 1263
+#define IDC_SEE_REMOVABLE_LABEL 1632
+#define IDC_SEE_REMOVABLE 1264
+#define IDC_SEE_DOMAIN_VALIDATION 1270
+#define IDC_SEE_BOOT_CDROM 1271
+#define IDC_SEE_INT13_EXTENSIONS 1272
+#define IDC_SEE_ADVANCED_INT13_GROUP 1152
+
+// All Device Configuration.
+#define IDC_SEE_ALL_HEADING 1282
+#define IDC_SEE_ALL_SETTINGS 1161
+#define IDC_SEE_ALL_INT13 1281
+#define IDC_SEE_ALL_PACKETIZED_LABEL 1288
+#define IDC_SEE_ALL_QUICK_LABEL 1289
+#define IDC_SEE_ALL_WRITE_BACK_LABEL 1307
+
+// Strings.
+#define IDS_SEE_DEVICE_NONE 118        // "None"
+#define IDS_SEE_DEVICE_ITEM 119        // "SCSI ID %u: %s %s"
+#define IDS_SEE_AUTOMATIC 123
+#define IDS_SEE_LOW_ON_HIGH_ON 125
+#define IDS_SEE_LOW_OFF_HIGH_OFF 126
+#define IDS_SEE_LOW_OFF_HIGH_ON 127
+#define IDS_SEE_POST_VERBOSE 130
+#define IDS_SEE_POST_SILENT 131
+#define IDS_SEE_POST_DIAGNOSTIC 132
+#define IDS_SEE_RATE_UNINTERPRETED 1231
+#define IDS_SEE_NOT_SUPPORTED 32806
+#define IDS_SEE_HEADING 32859          // "%s %s"
+#define IDS_SEE_YES 32860
+#define IDS_SEE_NO 32861
+#define IDS_SEE_READ_FAILED 32961
+#define IDS_SEE_ASYNC 32965
+#define IDS_SEE_NO_CHANGE 32966
+#define IDS_SEE_CAPTION 32848
