@@ -26,7 +26,7 @@ adapter 0
   pci 30       00 00 00 00 DC 00 00 00 00 00 00 00 0B 01 28 19
   eeprom 00    88 16 88 16 88 16 88 16 19 06 0A 16 88 16 88 16
   port 0 kestrdrv
-  port-fault call
+  port-fault status
 
 # A single-channel card with an LVD/SE and an SE connector.
 adapter 1
@@ -38,7 +38,7 @@ adapter 1
   pci 30       00 00 00 00 DC 00 00 00 00 00 00 00 0A 01 28 19
   eeprom 00    88 16 88 16 88 16 88 16 19 06 0A 16 88 16 88 16
   eeprom 10    88 16 88 16 88 16 88 16 88 16 88 16 88 16 88 16
-  eeprom 20    F4 19 86 1C 07 00 08 00 40 03 00 00 00 00 00 00
+  eeprom 20    F4 19 06 1C 07 00 08 00 40 03 00 00 00 00 00 00
   eeprom 30    00 00 00 00 00 00 00 00 00 00 00 00 00 04 00 00
   port 1 kestrdrv
 )";
@@ -79,14 +79,14 @@ TEST_F(BiosconfigFault, AnotherAdaptersFailureIsIgnoredAndBothConnectorsAreShown
     HWND page = showPage(sheet, 0);
     EXPECT_FALSE(allDisabled(page));
     EXPECT_EQ(items(page, IDC_SEE_HOST_ID).size(), 8u);
-    // adapterControl 1C86: LVD/SE bits 0x0006 "Low ON/High ON", SE bits 0x1C00 "Automatic".
+    // adapterControl 1C06: LVD/SE bits 0x0006 "Low ON/High ON", SE bits 0x1C00 "Automatic".
     EXPECT_EQ(selectedText(page, IDC_SEE_LVD), "Low ON/High ON");
     EXPECT_EQ(items(page, IDC_SEE_SE), (std::vector<std::string>{"Automatic", "Enabled", "Disabled"}));
     EXPECT_EQ(selection(page, IDC_SEE_SE), 0);
     EXPECT_TRUE(enabled(page, IDC_SEE_SE));
     choose(page, IDC_SEE_SE, 2);
     EXPECT_EQ(a.eepromImage[35] & 0x1C, 0x10);
-    EXPECT_EQ(a.eepromImage[34], 0x86);
+    EXPECT_EQ(a.eepromImage[34], 0x06);
     EXPECT_FALSE(orvtest::saveScreenshot(sheet, "biosconfig_f4_two_connectors").empty());
   }, PSBTN_CANCEL);
 }
