@@ -112,6 +112,22 @@ TEST_F(BiosconfigSheet, OkAndApplyKeepTheEditsAndTheNextOpeningReadsAgain) {
   EXPECT_EQ(block(0).hostIdByte, 0x03);  // Cancel goes back to what Apply kept
 }
 
+TEST_F(BiosconfigSheet, EscapeAndTheCloseBoxCancelToo) {
+  open(0, [&](HWND sheet) {
+    choose(showPage(sheet, 0), IDC_SEE_HOST_ID, 2);
+    PostMessageA(sheet, WM_SYSCOMMAND, SC_CLOSE, 0);
+  });
+  EXPECT_EQ(block(0).hostIdByte, 0x07);
+  open(0, [&](HWND sheet) {
+    HWND page = showPage(sheet, 0);
+    choose(page, IDC_SEE_HOST_ID, 2);
+    HWND combo = GetDlgItem(page, IDC_SEE_HOST_ID);
+    PostMessageA(combo, WM_KEYDOWN, VK_ESCAPE, 0);
+    PostMessageA(combo, WM_KEYUP, VK_ESCAPE, 0);
+  });
+  EXPECT_EQ(block(0).hostIdByte, 0x07);
+}
+
 TEST_F(BiosconfigSheet, ChannelBEditsItsOwnBlock) {
   open(1, [&](HWND sheet) {
     const std::vector<uint8_t> channelA(record(1).eepromImage, record(1).eepromImage + 64);

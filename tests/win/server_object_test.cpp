@@ -1,6 +1,8 @@
 // CorvathObj as a front end uses it: created by ProgID through COM, every dispatch id
 // called through CorvathObjDriver, on the simulated bus beside the test.
 #include <windows.h>
+
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -132,8 +134,11 @@ TEST_F(ServerObject, EveryDispatchIdAnswersAsAMethod) {
   corvath.ShowVelmoraAboutDialog();
   EXPECT_EQ(corvath.lastError(), S_OK);
   EXPECT_TRUE(driver.allDone());
+  driver.expect(std::string(adapter->displayName) + " Seldarn(TM)",
+                [](HWND sheet) { PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0); });
   corvath.ShowSeldarn(list);
   EXPECT_EQ(corvath.lastError(), S_OK);
+  EXPECT_TRUE(driver.allDone());
   EXPECT_GE(corvath.GetAppListCount(255), 0);
   EXPECT_EQ(corvath.lastError(), S_OK);
   corvath.GetAppList(255, 0);  // no array: nothing written

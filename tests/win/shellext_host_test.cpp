@@ -522,8 +522,12 @@ TEST_F(ShellHost, EveryCommandIdDoesWhatItsEntrySays) {
   EXPECT_TRUE(driver.allDone());
 
   // The editor of an adapter by its verb in any case; on a device only a message.
+  for (int i = 0; i < 2; ++i)
+    driver.expect(FIELD(records[1].displayName) + " Seldarn(TM)",
+                  [](HWND sheet) { PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0); });
   EXPECT_EQ(invoke(adapterMenu.get(), "SELDARN"), S_OK);
   EXPECT_EQ(invoke(adapterMenu.get(), 18), S_OK);
+  EXPECT_TRUE(driver.allDone());
   std::string message;
   driver.expect("Velmora Scsi Explorer", [&](HWND box) {
     message = orvtest::messageBoxText(box);
@@ -534,8 +538,14 @@ TEST_F(ShellHost, EveryCommandIdDoesWhatItsEntrySays) {
   EXPECT_EQ(message, "Unknown Error 1 !");
 
   // Ids without an action of their own.
-  for (int id : {0, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 19})
+  // The tool's Seldarn (4) opens the editor of the device's adapter.
+  for (int id : {0, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 19}) {
+    if (id == 4)
+      driver.expect(FIELD(records[0].displayName) + " Seldarn(TM)",
+                    [](HWND sheet) { PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0); });
     EXPECT_EQ(invoke(deviceMenu.get(), id), S_OK) << id;
+    EXPECT_TRUE(driver.allDone()) << id;
+  }
 
   // Explore and open go to the shell with the item's absolute list. Outside its own
   // explorer window Wine's shell has no program for such an item and says so, from the
@@ -821,7 +831,10 @@ TEST_F(ShellViewHost, ActivatingADeviceOpensItsPropertiesAndCommandsGoToTheSelec
   EXPECT_TRUE(driver.allDone());
 
   // Tools' "Seldarn Application" in an adapter folder and label editing refused.
+  driver.expect(FIELD(records[0].displayName) + " Seldarn(TM)",
+                [](HWND sheet) { PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0); });
   command(4);
+  EXPECT_TRUE(driver.allDone());
   NMLVDISPINFOA edit = {};
   edit.hdr.hwndFrom = list;
   edit.hdr.code = LVN_BEGINLABELEDITA;
