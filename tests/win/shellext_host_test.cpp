@@ -848,6 +848,37 @@ TEST_F(ShellViewHost, ActivatingADeviceOpensItsPropertiesAndCommandsGoToTheSelec
   EXPECT_STREQ(tip.szText, "S&mall Icons");
 }
 
+// The popup of a right click, seen from inside its own menu loop and then closed.
+std::vector<std::string> g_popupTexts;
+bool g_popupShot = false;
+void CALLBACK lookAtPopup(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  if (HWND popup = FindWindowA("#32768", nullptr)) {
+    HMENU menu = reinterpret_cast<HMENU>(SendMessageA(popup, MN_GETHMENU, 0, 0));
+    if (menu) g_popupTexts = menuTexts(menu);
+    RedrawWindow(popup, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_FRAME);
+    g_popupShot = !orvtest::saveScreenshot(nullptr, "shellext_context_menu").empty();
+  }
+  EndMenu();
+}
+
+TEST_F(ShellViewHost, RightClickOnAnAdapterShowsItsMenuWhereTheBrowserHasATree) {
+  open(root.get(), FVM_DETAILS, true);
+  view->UIActivate(SVUIA_ACTIVATE_FOCUS);
+  ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  RECT row = {};
+  ListView_GetItemRect(list, 0, &row, LVIR_LABEL);
+  POINT at = {row.left + 20, row.top + 4};
+  ClientToScreen(list, &at);
+  g_popupTexts.clear();
+  SetTimer(nullptr, 0, 0, &lookAtPopup);
+  SendMessageA(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(at.x, at.y));
+  EXPECT_TRUE(g_popupShot);
+  EXPECT_EQ(g_popupTexts,
+            std::vector<std::string>({"*&Explore", "&Open", "-", "P&roperties", "&Seldarn"}));
+  EXPECT_TRUE(driver.allDone());
+}
+
 TEST_F(ShellViewHost, ModuleMayUnloadOnceEverythingIsReleased) {
   open(root.get(), FVM_LIST);
   EXPECT_EQ(canUnloadNow(), S_FALSE);
