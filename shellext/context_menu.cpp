@@ -108,11 +108,9 @@ class CContextMenu final : public IContextMenu {
     if (id >= kCommandCount) return E_INVALIDARG;
     switch (id) {
       case kCmdExplore:
-        open(info->hwnd, "explore", "folder");
-        break;
+        return open(info->hwnd, "explore", "folder");
       case kCmdOpen:
-        open(info->hwnd, "open", "FOLDER");
-        break;
+        return open(info->hwnd, "open", "FOLDER");
       case kCmdProperties:
         properties();
         break;
@@ -172,19 +170,23 @@ class CContextMenu final : public IContextMenu {
     return ItemList::check(items_[0].get()).last();
   }
 
-  void open(HWND invoker, const char* verb, const char* className) {
-    if (items_.empty()) return;
+  // The shell opens the item; when it cannot, the caller hears so (the view then opens
+  // the item in its own browser) instead of being told it worked.
+  HRESULT open(HWND invoker, const char* verb, const char* className) {
+    if (items_.empty()) return S_OK;
     OwnedIdList absolute(ids_, ids_.concat(folder_->absolute(), items_[0].get()));
-    if (!absolute.get()) return;
+    if (!absolute.get()) return E_OUTOFMEMORY;
     SHELLEXECUTEINFOA info = {};
     info.cbSize = sizeof info;
-    info.fMask = SEE_MASK_IDLIST | SEE_MASK_CLASSNAME;
+    info.fMask = SEE_MASK_IDLIST | SEE_MASK_CLASSNAME | SEE_MASK_FLAG_NO_UI;
     info.hwnd = invoker ? GetParent(invoker) : nullptr;
     info.lpVerb = verb;
     info.lpClass = className;
     info.lpIDList = absolute.get();
     info.nShow = SW_SHOWNORMAL;
-    ShellExecuteExA(&info);
+    if (ShellExecuteExA(&info)) return S_OK;
+    const DWORD error = GetLastError();
+    return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
   }
 
   // The server's own records for copies: found by adapter number and target in the list

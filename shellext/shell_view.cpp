@@ -178,6 +178,7 @@ class CShellView final : public IShellView {
   void setViewMode(const ViewMode& mode);
   void runCommand(POINT at, bool useDefault, int command);
   void sortList();
+  void browseTo(const std::vector<LPCITEMIDLIST>& selected);
   void onFocus();
   void fillDisplayInfo(LVITEMA& item);
   bool isRoot() const { return relative_.get() == nullptr; }
@@ -266,7 +267,12 @@ LRESULT CALLBACK CShellView::windowProc(HWND window, UINT message, WPARAM wParam
     view->window_ = view->list_ = nullptr;
     return DefWindowProcA(window, message, wParam, lParam);
   }
-  return view->onMessage(message, wParam, lParam);
+  // A command may make the browser leave this folder, releasing the view while it still
+  // handles the message: it lives on until the message is done.
+  view->AddRef();
+  const LRESULT result = view->onMessage(message, wParam, lParam);
+  view->Release();
+  return result;
 }
 
 LRESULT CShellView::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -610,6 +616,9 @@ void CShellView::setViewMode(const ViewMode& mode) {
     const LONG_PTR style = GetWindowLongPtrA(list_, GWL_STYLE);
     SetWindowLongPtrA(list_, GWL_STYLE, (style & ~static_cast<LONG_PTR>(LVS_TYPEMASK)) | mode.style);
     sizeColumns();
+    // The items move to the new layout: nothing of the old one may stay on the screen.
+    ListView_Arrange(list_, LVA_DEFAULT);
+    InvalidateRect(list_, nullptr, TRUE);
   }
 }
 
@@ -658,11 +667,19 @@ void CShellView::runCommand(POINT at, bool useDefault, int command) {
       info.hwnd = window_;
       info.lpVerb = MAKEINTRESOURCEA(command);
       info.nShow = SW_SHOWNORMAL;
-      menu->InvokeCommand(&info);
+      const HRESULT hr = menu->InvokeCommand(&info);
+      // A shell that cannot open our items by themselves (Wine's) still browses to them.
+      if (FAILED(hr) && (command == kCmdExplore || command == kCmdOpen)) browseTo(selected);
     }
   }
   if (popup) DestroyMenu(popup);
   refreshToolbarCheck();
+}
+
+void CShellView::browseTo(const std::vector<LPCITEMIDLIST>& selected) {
+  if (!browser_ || selected.empty()) return;
+  OwnedIdList absolute(ids_, ids_.concat(folder_->absolute(), selected[0]));
+  if (absolute.get()) browser_->BrowseObject(absolute.get(), SBSP_DEFBROWSER | SBSP_ABSOLUTE);
 }
 
 HRESULT createShellView(CShellFolder* folder, REFIID riid, void** out) {

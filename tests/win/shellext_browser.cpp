@@ -167,6 +167,14 @@ STDMETHODIMP FakeBrowser::RemoveMenusSB(HMENU target) {
   return S_OK;
 }
 
+STDMETHODIMP FakeBrowser::BrowseObject(LPCITEMIDLIST list, UINT flags) {
+  const auto* bytes = reinterpret_cast<const BYTE*>(list);
+  browsed.assign(bytes, bytes + (list ? ILGetSize(list) : 0));
+  browseFlags = flags;
+  if (onBrowse) onBrowse();
+  return S_OK;
+}
+
 STDMETHODIMP FakeBrowser::GetControlWindow(UINT id, HWND* out) {
   if (!out) return E_INVALIDARG;
   *out = id == FCW_TOOLBAR ? toolbar_ : id == FCW_STATUS ? status_ : id == FCW_TREE ? tree_ : nullptr;

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -45,7 +46,7 @@ class FakeBrowser : public IShellBrowser {
   STDMETHODIMP SetStatusTextSB(LPCOLESTR) override { return S_OK; }
   STDMETHODIMP EnableModelessSB(BOOL) override { return S_OK; }
   STDMETHODIMP TranslateAcceleratorSB(MSG*, WORD) override { return S_FALSE; }
-  STDMETHODIMP BrowseObject(LPCITEMIDLIST, UINT) override { return E_NOTIMPL; }
+  STDMETHODIMP BrowseObject(LPCITEMIDLIST list, UINT flags) override;
   STDMETHODIMP GetViewStateStream(DWORD, IStream** out) override {
     if (out) *out = nullptr;
     return E_NOTIMPL;
@@ -72,6 +73,11 @@ class FakeBrowser : public IShellBrowser {
   std::vector<TBBUTTON> toolbarItems;
   UINT toolbarFlags = 0;
   int activeReports = 0;
+  // BrowseObject: the list asked for (a copy), its flags, and what the browser then does
+  // (a browser leaving the folder releases its view from inside the view's own command).
+  std::vector<BYTE> browsed;
+  UINT browseFlags = 0;
+  std::function<void()> onBrowse;
   int removedMenus = 0;
 
  private:
