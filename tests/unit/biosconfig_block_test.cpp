@@ -168,30 +168,6 @@ TEST(BiosconfigBlock, SnapshotRestoresEveryImageIncludingBootCopies) {
     EXPECT_EQ(std::memcmp(a[i].eepromImage, before[i].eepromImage, 512), 0) << i;
 }
 
-TEST(BiosconfigBlock, ThreeAdaptersMakeAThreeImageSnapshot) {
-  Adapters a(3);
-  ConfigSnapshot snapshot;
-  snapshot.take(a[2]);
-  EXPECT_EQ(snapshot.size(), 1536u);
-}
-
-TEST(BiosconfigBlock, LabelTablesOutOfShape) {
-  Adapters a(2);
-  a[0].adapterCount = 40;  // beyond the table: only its 15 entries count
-  EXPECT_EQ(labelCount(a[0]), inv::kMaxAdapters);
-  a[0].adapterCount = -3;
-  EXPECT_EQ(labelCount(a[0]), 0);
-  EXPECT_TRUE(qualifyingLabels(a[0]).empty());
-  a[1].labels[0].adapter = 0;  // an empty entry is passed over
-  a.block(1).biosVersionWord = 0x0300;
-  EXPECT_EQ(qualifyingLabels(a[1]), (std::vector<int>{1}));
-  ConfigSnapshot snapshot;
-  snapshot.take(a[1]);
-  snapshot.restore();
-  markCard(a[1], kBootCard, 0);
-  EXPECT_EQ(cardFlags(a[1]), kBootCard);
-}
-
 }  // namespace
 
 namespace {

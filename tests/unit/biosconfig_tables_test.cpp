@@ -224,33 +224,6 @@ TEST(BiosconfigTables, IdListsFollowTheTargetCount) {
   EXPECT_EQ(bootTargetIndex(a[0]), 9);
 }
 
-TEST(BiosconfigTables, ParityBitByFamily) {
-  EepromConfig block = {};
-  writeParity(block, 4, true);
-  EXPECT_EQ(block.biosControl, 0x0040);
-  EXPECT_EQ(block.adapterControl, 0);
-  EXPECT_TRUE(parityChecked(block, 4));
-  EXPECT_FALSE(parityChecked(block, 2));
-  writeParity(block, 2, true);
-  EXPECT_EQ(block.adapterControl, 0x0010);
-  writeParity(block, 4, false);
-  EXPECT_EQ(block.biosControl, 0);
-}
-
-TEST(BiosconfigTables, DeviceWordBitsByFamily) {
-  EXPECT_EQ(kDeviceBits13.wide, 0x0020);
-  EXPECT_EQ(kDeviceBits13.disconnect, 0x0010);
-  EXPECT_EQ(kDeviceBits4.wide, 0x1000);
-  EXPECT_EQ(kDeviceBits4.disconnect, 0x0400);
-  EXPECT_EQ(kDeviceBits4.packetized, 0x0080);
-  EXPECT_EQ(kDeviceBits4.quickArbitrate, 0x0040);
-  for (const DeviceBits* b : {&kDeviceBits13, &kDeviceBits4}) {
-    EXPECT_EQ(b->startUnit, 0x0100);
-    EXPECT_EQ(b->biosScan, 0x0200);
-    EXPECT_EQ(b->multipleLun, 0x0800);
-  }
-}
-
 // ---- Advanced ----
 
 TEST(BiosconfigTables, AdvancedCheckBoxesByFamily) {
@@ -310,14 +283,6 @@ TEST(BiosconfigTables, AdvancedCombos) {
   block.biosControl = 0x000F;  // 11 in both fields: no item
   EXPECT_EQ(int13Index(block), -1);
   EXPECT_EQ(removableIndex(block), -1);
-}
-
-TEST(BiosconfigTables, AllDeviceColumnsStayWithinTheWords) {
-  EepromConfig block = {};
-  block.targetCountByte = 8;
-  EXPECT_EQ(allDeviceColumns(block), 8);
-  block.targetCountByte = 200;
-  EXPECT_EQ(allDeviceColumns(block), 16);
 }
 
 }  // namespace

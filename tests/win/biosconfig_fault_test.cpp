@@ -60,6 +60,7 @@ TEST_F(BiosconfigFault, UnreadableBlockIsReportedOnceAndEveryPageIsDisabled) {
       EXPECT_EQ(items(page, i == 0 ? IDC_SEE_HOST_ID : i == 1 ? IDC_SEE_BOOT_TARGET
                                      : i == 2 ? IDC_SEE_DEVICE : IDC_SEE_POST).size(), 0u);
     }
+    showPage(sheet, 0);
     EXPECT_FALSE(orvtest::saveScreenshot(sheet, "biosconfig_unread_bus_interface").empty());
   }, PSBTN_CANCEL, [&](orvtest::ModalDriver& driver) {
     driver.expect("Velmora SCSI Explorer", [&](HWND box) {
