@@ -667,6 +667,18 @@ TEST_F(ShellViewHost, RootViewListsTheAdaptersWithToolbarAndInterfaces) {
   EXPECT_EQ(columnTitle(0), "Host Adapter Name");
   EXPECT_EQ(columnTitle(1), "Scsi Progr. Interface Manager");
   EXPECT_EQ(ListView_GetColumnWidth(list, 0), 138);
+  // Web-style activation follows the user's shell settings (Wine answers neither classic
+  // nor double-click: one click activates, hot items are underlined), also when they change.
+  SHELLFLAGSTATE state = {};
+  SHGetSettings(&state, SSF_DOUBLECLICKINWEBVIEW | SSF_WIN95CLASSIC);
+  const DWORD web = LVS_EX_TRACKSELECT | LVS_EX_ONECLICKACTIVATE | LVS_EX_UNDERLINEHOT;
+  const DWORD expected = !state.fWin95Classic && !state.fDoubleClickInWebView ? web : 0;
+  EXPECT_EQ(ListView_GetExtendedListViewStyle(list) & web, expected);
+  ListView_SetExtendedListViewStyleEx(list, web, web ^ expected);
+  SendMessageA(window, WM_WININICHANGE, 0, reinterpret_cast<LPARAM>("Other"));
+  EXPECT_EQ(ListView_GetExtendedListViewStyle(list) & web, web ^ expected);
+  SendMessageA(window, WM_WININICHANGE, 0, reinterpret_cast<LPARAM>("ShellState"));
+  EXPECT_EQ(ListView_GetExtendedListViewStyle(list) & web, expected);
   ASSERT_EQ(ListView_GetItemCount(list), 2);
   EXPECT_EQ(cell(0, 1), FIELD(records[0].managerId));
   EXPECT_EQ(image(0), 4);
