@@ -11,6 +11,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -18,13 +19,16 @@
 #include <vector>
 
 #include "bench/soak_measure.h"
+#include "biosconfig/biosconfig_res.h"
 #include "client/corvath_obj_driver.h"
 #include "explorer/explorer_dlg.h"
 #include "explorer/explorer_model.h"
 #include "explorer/settings.h"
 #include "inventory/records.h"
 #include "tests/support/modal_driver.h"
+#include "tests/win/bands_site.h"
 #include "tests/win/server_support.h"
+#include "tests/win/shellext_browser.h"
 
 namespace {
 
@@ -49,14 +53,22 @@ struct Session {
   }
 };
 
-// Runs `open` with a driver that does `inside` in the window that comes up, then closes it.
+void noteFailure(Session& s, const char* what) {
+  if (!s.failures++) fprintf(stderr, "soak: %s\n", what);
+}
+
+// Runs `open` with a driver that does `inside` in the window that comes up, then closes
+// it; `nested` is the title of a dialog that `inside` opens from that window, closed
+// as soon as it is up.
 void cycleModal(Session& s, const std::function<void()>& open,
-                const std::function<void(HWND)>& inside = nullptr, bool sheet = false) {
+                const std::function<void(HWND)>& inside = nullptr, bool sheet = false,
+                const char* nested = nullptr) {
   orvtest::ModalDriver driver;
   driver.expect("", [&](HWND window) {
     if (inside) inside(window);
     if (sheet) PostMessageA(window, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
   }, !sheet);
+  if (nested) driver.expect(nested, [](HWND) {});
   open();
   if (!driver.allDone() || !driver.unexpected().empty()) {
     if (!s.failures++)
@@ -97,6 +109,78 @@ std::function<void(Session&)> adapterSheet(int adapter, short page) {
   };
 }
 
+// The BIOS configuration sheet of an adapter on the page at `index`; with `allDevices`
+// its table of every target's settings is opened from the device page as well.
+std::function<void(Session&)> seldarnSheet(int adapter, int index, bool allDevices = false) {
+  return [=](Session& s) {
+    cycleModal(
+        s, [&] { s.corvath.ShowSeldarn(s.adapterAddress(adapter)); },
+        [&](HWND sheet) {
+          SendMessageA(sheet, PSM_SETCURSEL, index, 0);
+          if (!allDevices) return;
+          HWND page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+          SendDlgItemMessageA(page, IDC_SEE_SHOW_ALL, BM_CLICK, 0, 0);
+        },
+        true, allDevices ? "All Device Configuration" : nullptr);
+  };
+}
+
+// Fenwold's view in a browser frame, created and destroyed: of the folder under My
+// Computer, or (adapter >= 0) of that adapter's folder.
+std::function<void(Session&)> shellView(int adapter) {
+  return [=](Session& s) {
+    fw::ComPtr<IShellFolder> folder = shelltest::rootFolder();
+    if (folder && adapter >= 0) {
+      fw::ComPtr<IEnumIDList> items;
+      LPITEMIDLIST item = nullptr;
+      fw::ComPtr<IShellFolder> child;
+      if (SUCCEEDED(folder->EnumObjects(nullptr, SHCONTF_FOLDERS, items.put())) && items) {
+        for (int i = 0; i <= adapter && items->Next(1, &item, nullptr) == S_OK; ++i) {
+          if (i == adapter) folder->BindToObject(item, nullptr, IID_IShellFolder, child.putVoid());
+          CoTaskMemFree(item);
+        }
+      }
+      folder = child;
+    }
+    if (!folder) return noteFailure(s, "no shell folder");
+    shelltest::FakeBrowser browser;
+    fw::ComPtr<IShellView> view;
+    HWND window = nullptr;
+    FOLDERSETTINGS settings = {FVM_DETAILS, 0};
+    RECT area = browser.viewArea();
+    if (FAILED(folder->CreateViewObject(browser.frame(), IID_IShellView, view.putVoid())) ||
+        FAILED(view->CreateViewWindow(nullptr, &settings, &browser, &area, &window)) || !window)
+      return noteFailure(s, "the shell view did not come up");
+    shelltest::pumpMessages();
+    view->UIActivate(SVUIA_ACTIVATE_FOCUS);
+    shelltest::pumpMessages();
+    view->UIActivate(SVUIA_DEACTIVATE);
+    if (FAILED(view->DestroyViewWindow()) || IsWindow(window))
+      noteFailure(s, "the shell view window stayed");
+    view.reset();
+    if (browser.references() != 1) noteFailure(s, "the shell view kept its browser");
+  };
+}
+
+// A band of Gastrel's in a band site, shown, closed and released.
+std::function<void(Session&)> band(const CLSID& clsid) {
+  return [&clsid](Session& s) {
+    bandtest::FakeSite site("OrvSoakBandSite", 500, 300);
+    {
+      fw::ComPtr<IDeskBand> made = bandtest::createBand(clsid);
+      fw::ComPtr<IObjectWithSite> sited;
+      if (!made || FAILED(made->QueryInterface(IID_IObjectWithSite, sited.putVoid())) ||
+          FAILED(sited->SetSite(site.unknown())) || FAILED(made->ShowDW(TRUE)))
+        return noteFailure(s, "the band did not come up");
+      bandtest::pumpMessages();
+      made->CloseDW(0);
+      sited->SetSite(nullptr);
+    }
+    bandtest::pumpMessages();
+    if (site.references() != 1) noteFailure(s, "the band kept its site");
+  };
+}
+
 // Leaks one of everything per cycle, on purpose; its threads are let go at the end.
 HANDLE g_parkedRelease = nullptr;
 DWORD WINAPI parked(void*) {
@@ -131,8 +215,21 @@ const std::vector<WindowRow>& windows() {
       {"About box", aboutBox},
       {"Device sheet: General", deviceSheet(0, 0, 0)},
       {"Device sheet: SCSI Features", deviceSheet(0, 0, 1)},
+      {"Device sheet: Defect List", deviceSheet(0, 0, 2)},
+      {"Device sheet: Mode Parameters", deviceSheet(0, 0, 3)},
+      {"Device sheet: R/W Cache", deviceSheet(0, 0, 4)},
       {"Adapter sheet: General", adapterSheet(0, 0)},
       {"Adapter sheet: PCI Configuration", adapterSheet(0, 1)},
+      {"Seldarn sheet: Bus Interface", seldarnSheet(0, 0)},
+      {"Seldarn sheet: Boot Device", seldarnSheet(0, 1)},
+      {"Seldarn sheet: Device Config", seldarnSheet(0, 2)},
+      {"Seldarn sheet: Advanced", seldarnSheet(0, 3)},
+      {"Seldarn sheet: all-device table", seldarnSheet(0, 2, true)},
+      {"Shell view: adapters", shellView(-1)},
+      {"Shell view: devices of adapter 0", shellView(0)},
+      {"Band: adapter tree", band(bandtest::kTreeBand)},
+      {"Band: application strip", band(bandtest::kStripBand)},
+      {"Band: desk band", band(bandtest::kDeskBand)},
   };
   return rows;
 }
@@ -154,7 +251,7 @@ Result soakWindow(Session& s, const WindowRow& row, int cycles) {
   r.first = soak::measure();
   for (int i = 1; i < cycles; ++i) {
     row.cycle(s);
-    if (i + 1 == cycles / 2) r.middle = soak::measure();
+    if (i + 1 == std::max(2, cycles / 2)) r.middle = soak::measure();
     if (g_trace) {
       soak::Counts c = soak::measure();
       printf("  cycle %3d: GDI %ld USER %ld kernel %ld threads %ld private %lld heap %lld\n", i + 1,
