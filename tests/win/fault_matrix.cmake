@@ -27,9 +27,9 @@ add_dependencies(fault_matrix_test corvath wnvrax32 wnvrax32_no_pci wnvrax32_no_
 # Windows whose cells change the published SCSI ports run alone, and so do those whose
 # cells keep the window's thread waiting for an answer (10 s): another program's
 # message to every window would wait for it meanwhile.
-set(_serial DeviceFeatures DeviceGeneral DeviceDefects DeviceMode DeviceList)
+set(_serial DeviceFeatures DeviceGeneral DeviceDefects DeviceMode DeviceCache DeviceList Seldarn)
 foreach(window Explorer DeviceList About DeviceGeneral DeviceFeatures DeviceDefects DeviceMode
-               AdapterGeneral AdapterPci)
+               DeviceCache AdapterGeneral AdapterPci Seldarn)
   add_test(NAME fault_matrix_${window} COMMAND fault_matrix_test "--gtest_filter=*/${window}_*")
   set_tests_properties(fault_matrix_${window} PROPERTIES LABELS wine TIMEOUT 300
     ENVIRONMENT "ORV_ARTIFACTS=${CMAKE_BINARY_DIR}/../screenshots")

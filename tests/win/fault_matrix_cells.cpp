@@ -91,11 +91,24 @@ struct DefectFaults {
 };
 const DefectFaults kDefectFaults;
 
+// The EEPROM block of a two-channel card is read again through the port of its other
+// function when the control call fails, so the default bus's dual card still gets it.
+struct EepromFaults {
+  Fault rows[std::size(kMiniportFaults)];
+  EepromFaults() {
+    for (size_t i = 0; i < std::size(kMiniportFaults); ++i) {
+      rows[i] = kMiniportFaults[i];
+      if (std::strcmp(rows[i].name, "ControlCallFails") == 0) rows[i].outcome = Outcome::Answered;
+    }
+  }
+};
+const EepromFaults kEepromFaults;
+
 // ---- commands -----------------------------------------------------------------------------
 
 // What a window does with a failed request: nothing, what a page request shows, or what
 // the defect list page shows itself.
-enum class Style { Silent, PageRequest, DefectRead };
+enum class Style { Silent, PageRequest, DefectRead, EepromRead };
 
 struct Command {
   Window window;
@@ -103,7 +116,7 @@ struct Command {
   const char* opcode;
   int adapter, target;
   Style style;
-  const char* cdbField;  // field 1610 of the failure dialog
+  const char* cdbField;  // field 1610 of the failure dialog; for EepromRead the adapter's name
   // What the window shows, by Outcome.
   const char* shows[6];
   const Fault* faults;
@@ -136,6 +149,16 @@ const Command kCommands[] = {
      {"65535", "Unavailable, disabled", "Unavailable, disabled", "Unavailable, disabled",
       "Unavailable", "Unavailable, disabled"},
      kScsiFaults, std::size(kScsiFaults)},
+    // The Caching page's read cache, current value.
+    {Window::DeviceCache, "ModeSense", "1A", 0, 0, Style::PageRequest, "1A 00 08 00 54 00 ",
+     {"Enabled", "None, disabled", "None, disabled", "None, disabled", "None, disabled",
+      "None, disabled"},
+     kScsiFaults, std::size(kScsiFaults)},
+    // The serial EEPROM block read when the BIOS configuration sheet opens: the Bus
+    // Interface page's host SCSI ID, or no choices and every control disabled.
+    {Window::Seldarn, "EepromRead", "", 0, 0, Style::EepromRead, "Velmora Halden HX42 Dual A",
+     {"7", "none, disabled", "none, disabled", "none, disabled", "none, disabled", "none, disabled"},
+     kEepromFaults.rows, std::size(kEepromFaults.rows)},
 };
 
 // ---- whole-manager faults, one cell each ----------------------------------------------
@@ -189,8 +212,10 @@ const char* windowName(Window w) {
     case Window::DeviceFeatures: return "DeviceFeatures";
     case Window::DeviceDefects: return "DeviceDefects";
     case Window::DeviceMode: return "DeviceMode";
+    case Window::DeviceCache: return "DeviceCache";
     case Window::AdapterGeneral: return "AdapterGeneral";
     case Window::AdapterPci: return "AdapterPci";
+    case Window::Seldarn: return "Seldarn";
   }
   return "?";
 }
@@ -244,6 +269,11 @@ std::vector<Cell> makeCells() {
       }
       if (c.style == Style::DefectRead) {
         for (const std::string& m : defectMessages(c, f)) cell.expected.messages.push_back(m);
+      }
+      // The configured adapter's block that cannot be read is reported once.
+      if (c.style == Style::EepromRead && f.outcome != Outcome::Answered) {
+        cell.expected.messages.push_back(
+            box(kCaption, (std::string("Error reading the serial EEPROM of \n") + c.cdbField + ".").c_str()));
       }
       cell.expected.shows = c.shows[static_cast<int>(f.outcome)];
       out.push_back(cell);

@@ -10,7 +10,7 @@ namespace faultmatrix {
 
 enum class Window {
   Explorer, DeviceList, About, DeviceGeneral, DeviceFeatures, DeviceDefects, DeviceMode,
-  AdapterGeneral, AdapterPci,
+  DeviceCache, AdapterGeneral, AdapterPci, Seldarn,
 };
 
 // Where the fault's bus text goes: into the device's section, the adapter's, before the

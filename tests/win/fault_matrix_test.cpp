@@ -22,7 +22,9 @@
 #include <vector>
 
 #include "adaptersheet/adaptersheet_res.h"
+#include "biosconfig/biosconfig_res.h"
 #include "client/corvath_obj_driver.h"
+#include "devsheet/cache_page_res.h"
 #include "devsheet/defect_page_res.h"
 #include "devsheet/devsheet_res.h"
 #include "devsheet/mode_page_res.h"
@@ -175,6 +177,7 @@ constexpr DevicePage kDevicePages[] = {
     {Window::DeviceFeatures, 1, IDC_DEV_RATE},
     {Window::DeviceDefects, 2, IDC_DEV_DEFECT_TOTAL},
     {Window::DeviceMode, 3, IDC_DEV_MODE_CURRENT},
+    {Window::DeviceCache, 4, IDC_DEV_READ_CURRENT},
 };
 const DevicePage& devicePage(Window w) {
   for (const DevicePage& p : kDevicePages)
@@ -238,7 +241,8 @@ WindowDriver driverFor(const Cell& cell, CorvathObjDriver& corvath,
     case Window::DeviceGeneral:
     case Window::DeviceFeatures:
     case Window::DeviceDefects:
-    case Window::DeviceMode: {
+    case Window::DeviceMode:
+    case Window::DeviceCache: {
       const DevicePage& shown = devicePage(cell.window);
       const Window which = cell.window;
       return {deviceTitle, kSheetTabs,
@@ -259,6 +263,8 @@ WindowDriver driverFor(const Cell& cell, CorvathObjDriver& corvath,
                                reinterpret_cast<LPARAM>(list));
                 } else if (which == Window::DeviceDefects) {
                   listId = IDC_DEV_DEFECT_LIST;
+                } else if (which == Window::DeviceCache) {
+                  listId = IDC_DEV_READ_CACHE;
                 }
                 std::string text = orvtest::itemText(page, shown.control);
                 if (listId && !IsWindowEnabled(GetDlgItem(page, listId))) text += ", disabled";
@@ -280,6 +286,20 @@ WindowDriver driverFor(const Cell& cell, CorvathObjDriver& corvath,
                 HWND pci = GetDlgItem(page, IDC_HA_PCI_LIST);
                 return std::to_string(ListView_GetItemCount(pci)) + " rows" +
                        (IsWindowEnabled(pci) ? "" : ", disabled");
+              },
+              turnPages, true};
+    case Window::Seldarn:
+      return {[adapterName] { return adapterName() + " Seldarn(TM)"; }, kSheetTabs,
+              [&corvath, adapter] {
+                if (adapter) corvath.ShowSeldarn(static_cast<long>(inv::addressOf(adapter)));
+              },
+              [](HWND sheet) {
+                HWND page = currentPage(sheet);
+                HWND choices = GetDlgItem(page, IDC_SEE_HOST_ID);
+                char text[64] = "none";
+                const int chosen = static_cast<int>(SendMessageA(choices, CB_GETCURSEL, 0, 0));
+                if (chosen >= 0) SendMessageA(choices, CB_GETLBTEXT, chosen, reinterpret_cast<LPARAM>(text));
+                return std::string(text) + (IsWindowEnabled(choices) ? "" : ", disabled");
               },
               turnPages, true};
   }
