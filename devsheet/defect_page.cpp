@@ -12,36 +12,21 @@
 #include "scsi/manager.h"
 #include "scsi/report.h"
 #include "scsi/scsi_res.h"
-#include "server/devicelist_res.h"
 #include "server/help.h"
 
 namespace dev {
-namespace {
-
-constexpr COLORREF kSeparatorKey = RGB(255, 0, 0);
-
-std::string field(const char* text, size_t size) { return std::string(text, strnlen(text, size)); }
-
-}  // namespace
-
 CDevDefectPage::CDevDefectPage(HICON icon, const inv::DeviceInfo& device, HMODULE library)
     : HelpedPage(IDD_DEV_DEFECTS, srv::kHelpDeviceDefects),
       icon_(icon),
       device_(device),
       library_(library),
-      buffers_(std::make_unique<Buffers>()),
-      title_(fw::formatString(IDS_VENDOR_PRODUCT, field(device.vendor, sizeof device.vendor).c_str(),
-                              field(device.product, sizeof device.product).c_str())) {
+      buffers_(std::make_unique<Buffers>()) {
   std::memset(buffers_.get(), 0, sizeof(Buffers));
 }
 
 BOOL CDevDefectPage::onInitDialog() {
   PropertyPage::onInitDialog();
-  auto* owner = static_cast<CDevPropertySheet*>(sheet());
-  HFONT font = owner ? owner->titleFont() : nullptr;
-  if (font) SendDlgItemMessageA(hwnd(), IDC_DEV_TITLE, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  SetDlgItemTextA(hwnd(), IDC_DEV_TITLE, title_.c_str());
-  SendDlgItemMessageA(hwnd(), IDC_DEV_DEFECTS_ICON, STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);
+  separator_.reset(showPageHeading(hwnd(), sheet(), device_, icon_, IDC_DEV_DEFECTS_ICON));
   {
     fw::WaitCursor wait;
     listsRead_ = readDefectLists(*this, buffers_->primary, buffers_->grown);
@@ -49,8 +34,6 @@ BOOL CDevDefectPage::onInitDialog() {
   if (!listsRead_) srv::disableChildren(hwnd());
   CheckRadioButton(hwnd(), IDC_DEV_PRIMARY_LIST, IDC_DEV_GROWN_LIST, IDC_DEV_PRIMARY_LIST);
   showList(buffers_->primary, IDS_DEV_NO_PRIMARY, IDS_DEV_PRIMARY_DESCRIPTION);
-  separator_.reset(static_cast<HBITMAP>(LoadImageA(
-      fw::resourceModule(), MAKEINTRESOURCEA(IDB_DEV_SEPARATOR), IMAGE_BITMAP, 0, 0, 0)));
   return TRUE;
 }
 
@@ -94,10 +77,7 @@ DefectOutcome CDevDefectPage::read(scsi::DefectList list, uint8_t* buffer) {
 }
 
 void CDevDefectPage::paint(HDC dc) {
-  if (item(IDC_DEV_SEPARATOR) && separator_) {
-    const RECT line = controlRect(IDC_DEV_SEPARATOR);
-    srv::drawTransparentBitmap(dc, line.left, line.top, separator_.get(), kSeparatorKey);
-  }
+  if (item(IDC_DEV_SEPARATOR)) paintSeparator(dc, controlRect(IDC_DEV_SEPARATOR), separator_.get());
 }
 
 }  // namespace dev

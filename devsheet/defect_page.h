@@ -44,7 +44,6 @@ class CDevDefectPage : public srv::HelpedPage, private DefectPort {
   };
   std::unique_ptr<Buffers> buffers_;
   bool listsRead_ = false;
-  std::string title_;
   std::string total_;
   srv::GdiObject<HBITMAP> separator_;
 };

@@ -11,6 +11,7 @@
 #include "framework/strings.h"
 #include "inventory/device_types.h"
 #include "scsi/miniport_channel.h"
+#include "server/devicelist_res.h"
 #include "server/module_res.h"
 
 namespace dev {
@@ -79,6 +80,24 @@ int CDevPropertySheet::negotiatedRateText(uint8_t targetId, std::string& text) {
   if (negotiatedRate_ == kRateAsync) text = fw::loadString(IDS_DEV_ASYNC);
   else text = fw::formatString(IDS_DEV_RATE, rateNumber(negotiatedRate_).c_str());
   return 1;
+}
+
+HBITMAP showPageHeading(HWND page, fw::PropertySheet* sheet, const inv::DeviceInfo& device,
+                        HICON icon, int iconId) {
+  auto* owner = static_cast<CDevPropertySheet*>(sheet);
+  if (HFONT font = owner ? owner->titleFont() : nullptr)
+    SendDlgItemMessageA(page, IDC_DEV_TITLE, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  const std::string title =
+      fw::formatString(IDS_VENDOR_PRODUCT, field(device.vendor, sizeof device.vendor).c_str(),
+                       field(device.product, sizeof device.product).c_str());
+  SetDlgItemTextA(page, IDC_DEV_TITLE, title.c_str());
+  SendDlgItemMessageA(page, iconId, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+  return static_cast<HBITMAP>(LoadImageA(fw::resourceModule(), MAKEINTRESOURCEA(IDB_DEV_SEPARATOR),
+                                         IMAGE_BITMAP, 0, 0, 0));
+}
+
+void paintSeparator(HDC dc, const RECT& line, HBITMAP separator) {
+  if (separator) srv::drawTransparentBitmap(dc, line.left, line.top, separator, RGB(255, 0, 0));
 }
 
 void showDevicePropertySheet(HMODULE library, const inv::DeviceInfo& device) {

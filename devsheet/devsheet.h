@@ -123,6 +123,14 @@ class CDevScsiPage : public srv::HelpedPage {
   srv::GdiObject<HBITMAP> separator_;
 };
 
+// The heading of the pages that read a disk: "%s  %s" with vendor and product in the
+// sheet's bold font on 1516 and the device icon on `iconId`; answers the separator
+// picture, loaded for the page to paint.
+HBITMAP showPageHeading(HWND page, fw::PropertySheet* sheet, const inv::DeviceInfo& device,
+                        HICON icon, int iconId);
+// The separator at the top-left of control 1238, its red transparent.
+void paintSeparator(HDC dc, const RECT& line, HBITMAP separator);
+
 // The capacity text of a device: "%lu MBytes" from READ CAPACITY(10), "N/A" for types
 // without a capacity and for a device that did not answer.
 std::string capacityText(const inv::DeviceInfo& device);

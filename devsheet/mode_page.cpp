@@ -10,21 +10,16 @@
 #include "framework/waitcursor.h"
 #include "scsi/manager.h"
 #include "scsi/report.h"
-#include "server/devicelist_res.h"
 #include "server/help.h"
 
 namespace dev {
 namespace {
-
-constexpr COLORREF kSeparatorKey = RGB(255, 0, 0);
 
 // Disabled after a failed read, enabled after a good one; the names stay listed.
 constexpr int kParameterControls[] = {IDC_DEV_MODE_PARAMETERS_LABEL, IDC_DEV_MODE_PARAMETERS,
                                       IDC_DEV_MODE_VALUES_GROUP,     IDC_DEV_MODE_CURRENT_LABEL,
                                       IDC_DEV_MODE_SAVED_LABEL,      IDC_DEV_MODE_DEFAULT_LABEL};
 constexpr int kValueTexts[] = {IDC_DEV_MODE_CURRENT, IDC_DEV_MODE_SAVED, IDC_DEV_MODE_DEFAULT};
-
-std::string field(const char* text, size_t size) { return std::string(text, strnlen(text, size)); }
 
 std::string valueText(const ModeValue& value) {
   return value.textId ? fw::loadString(value.textId) : value.number;
@@ -36,17 +31,11 @@ CDevModePage::CDevModePage(HICON icon, const inv::DeviceInfo& device, HMODULE li
     : HelpedPage(IDD_DEV_MODE, srv::kHelpDeviceModePages),
       icon_(icon),
       device_(device),
-      library_(library),
-      title_(fw::formatString(IDS_VENDOR_PRODUCT, field(device.vendor, sizeof device.vendor).c_str(),
-                              field(device.product, sizeof device.product).c_str())) {}
+      library_(library) {}
 
 BOOL CDevModePage::onInitDialog() {
   PropertyPage::onInitDialog();
-  auto* owner = static_cast<CDevPropertySheet*>(sheet());
-  HFONT font = owner ? owner->titleFont() : nullptr;
-  if (font) SendDlgItemMessageA(hwnd(), IDC_DEV_TITLE, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  SetDlgItemTextA(hwnd(), IDC_DEV_TITLE, title_.c_str());
-  SendDlgItemMessageA(hwnd(), IDC_DEV_MODE_ICON, STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);
+  separator_.reset(showPageHeading(hwnd(), sheet(), device_, icon_, IDC_DEV_MODE_ICON));
 
   HWND combo = item(IDC_DEV_MODE_PAGES);
   for (const ModePageEntry& entry : kModePages) {
@@ -59,8 +48,6 @@ BOOL CDevModePage::onInitDialog() {
   selectedPage_ = kModePages[0].code;
   shownEntry_ = 0;
   readSelectedPage();
-  separator_.reset(static_cast<HBITMAP>(LoadImageA(
-      fw::resourceModule(), MAKEINTRESOURCEA(IDB_DEV_SEPARATOR), IMAGE_BITMAP, 0, 0, 0)));
   return TRUE;
 }
 
@@ -139,10 +126,7 @@ bool CDevModePage::sense(uint8_t pageCode, uint8_t pageControl, uint8_t* buffer)
 }
 
 void CDevModePage::paint(HDC dc) {
-  if (item(IDC_DEV_SEPARATOR) && separator_) {
-    const RECT line = controlRect(IDC_DEV_SEPARATOR);
-    srv::drawTransparentBitmap(dc, line.left, line.top, separator_.get(), kSeparatorKey);
-  }
+  if (item(IDC_DEV_SEPARATOR)) paintSeparator(dc, controlRect(IDC_DEV_SEPARATOR), separator_.get());
 }
 
 }  // namespace dev

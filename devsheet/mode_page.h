@@ -44,7 +44,6 @@ class CDevModePage : public srv::HelpedPage, private ModePort {
   uint8_t selectedPage_ = 0x08;
   int shownEntry_ = 0;
   ModeAnswers answers_ = {};
-  std::string title_;
   std::string current_, saved_, defaults_;
   srv::GdiObject<HBITMAP> separator_;
 };

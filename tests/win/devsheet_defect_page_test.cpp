@@ -7,11 +7,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <cstring>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -19,18 +15,14 @@
 #include "devsheet/defect_page_res.h"
 #include "devsheet/devsheet.h"
 #include "devsheet/devsheet_res.h"
-#include "inventory/library_port.h"
 #include "scsi/manager.h"
 #include "scsi/report.h"
 #include "server/help.h"
-#include "simulator/controls.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/screenshot.h"
-#include "tests/support/simulator_control.h"
+#include "tests/win/devsheet_defect_mode_kit.h"
 
 namespace {
-
-using Bytes = std::vector<int>;
 
 constexpr const char* kBus = R"(completion pending
 adapter 0
@@ -94,59 +86,13 @@ adapter 0
     plist-length 12
 )";
 
-Bytes hexBytes(const std::string& text) {
-  std::istringstream in(text);
-  std::string byte;
-  Bytes out;
-  while (in >> byte) out.push_back(static_cast<int>(std::strtol(byte.c_str(), nullptr, 16)));
-  return out;
-}
-
-// The READ DEFECT DATA blocks in the log, as received.
-std::vector<Bytes> defectRequests(const std::string& path) {
-  std::vector<Bytes> blocks;
-  std::ifstream in(path);
-  std::string line;
-  while (std::getline(in, line)) {
-    const size_t recv = line.find(" recv ");
-    if (line.empty() || line[0] != '#' || recv == std::string::npos) continue;
-    Bytes block = hexBytes(line.substr(recv + 6));
-    if (block.size() == 80 && block[48] == 0x37) blocks.push_back(block);
-  }
-  return blocks;
-}
-
 // The block of one READ DEFECT DATA(10) of the list (0x15 primary, 0x0D grown).
-Bytes expectedBlock(int target, int list) {
-  Bytes block(80, 0);
-  block[0] = 2;     // execute
-  block[3] = 0x48;  // data in, event notification
-  block[8] = target;
-  block[13] = 0x20;  // data length 8192, little-endian
-  block[20] = 14;
-  block[21] = 10;
-  const Bytes cdb = {0x37, 0, list, 0, 0, 0, 0, 0x20, 0, 0};
-  std::copy(cdb.begin(), cdb.end(), block.begin() + 48);
-  return block;
-}
-
-// The block as the suite filled it, without the fields that differ per request (the
-// buffer address and the event handle) or that the manager owns (status).
-Bytes comparable(Bytes block) {
-  for (int i : {1, 16, 17, 18, 19, 24, 25, 26, 27}) block[i] = 0;
-  return block;
+devtest::Bytes defectBlock(int target, int list) {
+  return devtest::readBlock(target, {0x37, 0, list, 0, 0, 0, 0, 0x20, 0, 0}, 8192);
 }
 
 std::vector<std::string> listLines(HWND page) {
-  std::vector<std::string> lines;
-  HWND list = GetDlgItem(page, IDC_DEV_DEFECT_LIST);
-  const int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
-  for (int i = 0; i < count; ++i) {
-    std::string text(static_cast<size_t>(SendMessageA(list, LB_GETTEXTLEN, i, 0)), '\0');
-    SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
-    lines.push_back(text);
-  }
-  return lines;
+  return devtest::listBoxLines(GetDlgItem(page, IDC_DEV_DEFECT_LIST));
 }
 
 const char kPrimaryText[] =
@@ -156,90 +102,28 @@ const char kGrownText[] =
     "The Grown Defect List (Glist) includes all defects sent by the initiator or detected by "
     "the target.";
 
-class DevsheetDefectPage : public testing::Test {
+class DevsheetDefectPage : public devtest::DirectPageTest {
  protected:
-  void SetUp() override {
-    SetEnvironmentVariableA("VRAX_SIM_BUS", nullptr);
-    SetEnvironmentVariableA("VRAX_SIM_STATE", "none");
-    ASSERT_TRUE(scsi::scsiManager().load());
-    auto loadText = orvtest::simulatorControl<simctl::LoadBusTextFn>(simctl::kLoadBusText);
-    ASSERT_NE(loadText, nullptr);
-    ASSERT_EQ(loadText(kBus, "defects.bus"), 1);
-    list_ = inv::fromAddress<inv::HostAdapterInfo>(inventory_.buildAdapterList());
-    ASSERT_NE(list_, nullptr);
-    log_ = orvtest::tempPath("defect_requests.log");
-    DeleteFileA(log_.c_str());
-    setLog_ = orvtest::simulatorControl<simctl::SetLogFn>(simctl::kSetLog);
-    ASSERT_NE(setLog_, nullptr);
-    ASSERT_EQ(setLog_(log_.c_str()), 1);
-  }
-  void TearDown() override {
-    if (setLog_) setLog_(nullptr);
-    DeleteFileA(log_.c_str());
-    EXPECT_TRUE(driver_.allDone()) << "a window the test waited for did not appear";
-    EXPECT_TRUE(driver_.unexpected().empty()) << driver_.unexpected().front();
-  }
+  DevsheetDefectPage() : DirectPageTest(kBus, IDD_DEV_DEFECTS, 2, "Defect List") {}
 
-  const inv::DeviceInfo& disk(int target) {
-    for (int i = 0; i < list_[0].deviceCount; ++i)
-      if (list_[0].devices[i].target == target) return list_[0].devices[i];
-    ADD_FAILURE() << "no target " << target;
-    return list_[0].devices[0];
-  }
-
-  // Opens the device's sheet, goes to the Defect List page as a click on its tab would
-  // and runs action on it; then Cancel. onTab runs just before the tab is chosen (the
-  // page then reads the device).
   void onDefectPage(int target, const std::function<void(HWND sheet, HWND page)>& action,
                     const std::function<void()>& onTab = {}) {
-    dev::CDevPropertySheet sheet(scsi::scsiManager().handle(), disk(target), nullptr, "Defects",
-                                 nullptr, 0);
-    int index = -1;
-    for (size_t i = 0; i < sheet.pageCount(); ++i)
-      if (sheet.page(i)->templateId() == IDD_DEV_DEFECTS) index = static_cast<int>(i);
-    ASSERT_EQ(index, 2) << "after General and SCSI Features";
-    driver_.expect("Defects", [&](HWND window) {
-      if (onTab) onTab();
-      SendMessageA(window, PSM_SETCURSEL, index, 0);
-      HWND page = reinterpret_cast<HWND>(SendMessageA(window, PSM_GETCURRENTPAGEHWND, 0, 0));
-      ASSERT_NE(page, nullptr);
-      EXPECT_EQ(orvtest::windowTitle(page), "Defect List");
-      action(window, page);
-      PostMessageA(window, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
-    }, false);
-    EXPECT_EQ(sheet.doModal(), IDCANCEL);
-  }
-
-  void expectMessage(const std::string& caption, const std::string& text) {
-    driver_.expect(caption, [text](HWND box) {
-      EXPECT_EQ(orvtest::messageBoxText(box), text);
-      EXPECT_NE(GetDlgItem(box, IDOK), nullptr);
-      orvtest::pressButton(box, IDOK);
-    });
+    onPage(target, action, onTab);
   }
 
   // The READ DEFECT DATA requests since the last call, checked byte by byte: the primary
   // list, then the grown one when `both`.
   void expectReads(int target, bool both) {
-    setLog_(nullptr);
-    const std::vector<Bytes> blocks = defectRequests(log_);
-    DeleteFileA(log_.c_str());
-    setLog_(log_.c_str());
+    const std::vector<devtest::Bytes> blocks = received(0x37);
     ASSERT_EQ(blocks.size(), both ? 2u : 1u);
-    EXPECT_EQ(comparable(blocks[0]), expectedBlock(target, 0x15));
+    EXPECT_EQ(blocks[0], defectBlock(target, 0x15));
     if (both) {
-      EXPECT_EQ(comparable(blocks[1]), expectedBlock(target, 0x0D));
+      EXPECT_EQ(blocks[1], defectBlock(target, 0x0D));
     }
   }
 
   static void click(HWND page, int id) { SendDlgItemMessageA(page, id, BM_CLICK, 0, 0); }
   static bool enabled(HWND page, int id) { return IsWindowEnabled(GetDlgItem(page, id)) != FALSE; }
-
-  inv::AdapterInventory inventory_;
-  const inv::HostAdapterInfo* list_ = nullptr;
-  std::string log_;
-  simctl::SetLogFn setLog_ = nullptr;
-  orvtest::ModalDriver driver_;
 };
 
 TEST_F(DevsheetDefectPage, BothListsAndTheirTexts) {
@@ -267,7 +151,7 @@ TEST_F(DevsheetDefectPage, BothListsAndTheirTexts) {
     click(page, IDC_DEV_PRIMARY_LIST);
     EXPECT_EQ(listLines(page).size(), 3u);
     EXPECT_EQ(orvtest::itemText(page, IDC_DEV_DEFECT_DESCRIPTION), kPrimaryText);
-    EXPECT_EQ(defectRequests(log_).size(), 0u);
+    EXPECT_TRUE(received(0x37).empty());
   });
 }
 
@@ -351,42 +235,11 @@ TEST_F(DevsheetDefectPage, GrownListFailureAfterAGoodPrimaryRead) {
 }
 
 // Context help through template 1429's pairs; the separator is drawn under the heading.
-struct HelpCall {
-  HWND caller;
-  UINT command;
-  DWORD_PTR data;
-};
-std::vector<HelpCall> g_calls;
-HWND WINAPI recordHelp(HWND caller, LPCSTR, UINT command, DWORD_PTR data) {
-  g_calls.push_back({caller, command, data});
-  return caller;
-}
-
 TEST_F(DevsheetDefectPage, ContextHelpAndSeparator) {
-  g_calls.clear();
-  srv::setHtmlHelpForTesting(recordHelp);
   onDefectPage(0, [&](HWND, HWND page) {
-    HELPINFO info = {};
-    info.cbSize = sizeof info;
-    info.iContextType = HELPINFO_WINDOW;
-    info.iCtrlId = IDC_DEV_GROWN_LIST;
-    info.hItemHandle = GetDlgItem(page, IDC_DEV_GROWN_LIST);
-    EXPECT_TRUE(SendMessageA(page, WM_HELP, 0, reinterpret_cast<LPARAM>(&info)));
-    ASSERT_EQ(g_calls.size(), 1u);
-    EXPECT_EQ(g_calls[0].caller, GetDlgItem(page, IDC_DEV_GROWN_LIST));
-    EXPECT_EQ(g_calls[0].command, srv::kHhTpHelpWmHelp);
-    EXPECT_EQ(std::memcmp(reinterpret_cast<const void*>(g_calls[0].data), srv::kHelpDeviceDefects,
-                          sizeof srv::kHelpDeviceDefects), 0);
-
-    UpdateWindow(page);
-    RECT line;
-    GetWindowRect(GetDlgItem(page, IDC_DEV_SEPARATOR), &line);
-    MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&line), 2);
-    HDC dc = GetDC(page);
-    EXPECT_EQ(GetPixel(dc, line.left + 5, line.top + 1), RGB(128, 128, 128));
-    ReleaseDC(page, dc);
+    EXPECT_TRUE(devtest::helpUsesPairs(page, IDC_DEV_GROWN_LIST, srv::kHelpDeviceDefects));
+    EXPECT_TRUE(devtest::separatorDrawn(page));
   });
-  srv::setHtmlHelpForTesting(nullptr);
 }
 
 }  // namespace

@@ -7,11 +7,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <cstring>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -19,18 +15,15 @@
 #include "devsheet/devsheet_res.h"
 #include "devsheet/mode_page.h"
 #include "devsheet/mode_page_res.h"
-#include "inventory/library_port.h"
 #include "scsi/manager.h"
 #include "scsi/report.h"
 #include "server/help.h"
-#include "simulator/controls.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/screenshot.h"
-#include "tests/support/simulator_control.h"
+#include "tests/win/devsheet_defect_mode_kit.h"
 
 namespace {
 
-using Bytes = std::vector<int>;
 using Texts = std::vector<std::string>;
 
 constexpr const char* kBus = R"(completion pending
@@ -104,59 +97,12 @@ adapter 0
     page 08 current    08 12 04 00 FF FF 00 00 FF FF FF FF 80 10 00 00 00 00 00 00
 )";
 
-Bytes hexBytes(const std::string& text) {
-  std::istringstream in(text);
-  std::string byte;
-  Bytes out;
-  while (in >> byte) out.push_back(static_cast<int>(std::strtol(byte.c_str(), nullptr, 16)));
-  return out;
+// The block of one MODE SENSE(6) of the page in that page control.
+devtest::Bytes senseBlock(int target, int page, int control) {
+  return devtest::readBlock(target, {0x1A, 0, page + control * 0x40, 0, 0x54, 0}, 84);
 }
 
-// The MODE SENSE blocks in the log, as received.
-std::vector<Bytes> senseRequests(const std::string& path) {
-  std::vector<Bytes> blocks;
-  std::ifstream in(path);
-  std::string line;
-  while (std::getline(in, line)) {
-    const size_t recv = line.find(" recv ");
-    if (line.empty() || line[0] != '#' || recv == std::string::npos) continue;
-    Bytes block = hexBytes(line.substr(recv + 6));
-    if (block.size() == 80 && block[48] == 0x1A) blocks.push_back(block);
-  }
-  return blocks;
-}
-
-// The block of one MODE SENSE(6) of the page in that page control, without the fields
-// that differ per request (buffer address, event) or that the manager owns (status).
-Bytes expectedBlock(int target, int page, int control) {
-  Bytes block(80, 0);
-  block[0] = 2;
-  block[3] = 0x48;
-  block[8] = target;
-  block[12] = 84;
-  block[20] = 14;
-  block[21] = 6;
-  const Bytes cdb = {0x1A, 0, page + control * 0x40, 0, 0x54, 0};
-  std::copy(cdb.begin(), cdb.end(), block.begin() + 48);
-  return block;
-}
-
-Bytes comparable(Bytes block) {
-  for (int i : {1, 16, 17, 18, 19, 24, 25, 26, 27}) block[i] = 0;
-  return block;
-}
-
-Texts listNames(HWND page) {
-  Texts names;
-  HWND list = GetDlgItem(page, IDC_DEV_MODE_PARAMETERS);
-  const int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
-  for (int i = 0; i < count; ++i) {
-    std::string text(static_cast<size_t>(SendMessageA(list, LB_GETTEXTLEN, i, 0)), '\0');
-    SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
-    names.push_back(text);
-  }
-  return names;
-}
+Texts listNames(HWND page) { return devtest::listBoxLines(GetDlgItem(page, IDC_DEV_MODE_PARAMETERS)); }
 
 const Texts kCachingNames = {"Write Cache Enable  (WCE)",       "Read Cache Disable  (RCD)",
                              "Demand Read Retention Priority",  "Write Retention Priority",
@@ -170,76 +116,22 @@ const Texts kDisconnectNames = {"Buffer Full Ratio",     "Buffer Empty Ratio",
 
 constexpr int kParameterControls[] = {1620, 1581, 1602, 1589, 1590, 1591};
 
-class DevsheetModePage : public testing::Test {
+class DevsheetModePage : public devtest::DirectPageTest {
  protected:
-  void SetUp() override {
-    SetEnvironmentVariableA("VRAX_SIM_BUS", nullptr);
-    SetEnvironmentVariableA("VRAX_SIM_STATE", "none");
-    ASSERT_TRUE(scsi::scsiManager().load());
-    auto loadText = orvtest::simulatorControl<simctl::LoadBusTextFn>(simctl::kLoadBusText);
-    ASSERT_NE(loadText, nullptr);
-    ASSERT_EQ(loadText(kBus, "mode.bus"), 1);
-    list_ = inv::fromAddress<inv::HostAdapterInfo>(inventory_.buildAdapterList());
-    ASSERT_NE(list_, nullptr);
-    log_ = orvtest::tempPath("mode_requests.log");
-    DeleteFileA(log_.c_str());
-    setLog_ = orvtest::simulatorControl<simctl::SetLogFn>(simctl::kSetLog);
-    ASSERT_NE(setLog_, nullptr);
-    ASSERT_EQ(setLog_(log_.c_str()), 1);
-  }
-  void TearDown() override {
-    if (setLog_) setLog_(nullptr);
-    DeleteFileA(log_.c_str());
-    EXPECT_TRUE(driver_.allDone()) << "a window the test waited for did not appear";
-    EXPECT_TRUE(driver_.unexpected().empty()) << driver_.unexpected().front();
-  }
+  DevsheetModePage() : DirectPageTest(kBus, IDD_DEV_MODE, 3, "Mode Parameters") {}
 
-  const inv::DeviceInfo& disk(int target) {
-    for (int i = 0; i < list_[0].deviceCount; ++i)
-      if (list_[0].devices[i].target == target) return list_[0].devices[i];
-    ADD_FAILURE() << "no target " << target;
-    return list_[0].devices[0];
-  }
-
-  // Opens the device's sheet on the Mode Parameters page and runs action on it; then
-  // Cancel. onTab runs just before the tab is chosen (the page then reads the device).
   void onModePage(int target, const std::function<void(HWND sheet, HWND page)>& action,
                   const std::function<void()>& onTab = {}) {
-    dev::CDevPropertySheet sheet(scsi::scsiManager().handle(), disk(target), nullptr, "Mode",
-                                 nullptr, 0);
-    int index = -1;
-    for (size_t i = 0; i < sheet.pageCount(); ++i)
-      if (sheet.page(i)->templateId() == IDD_DEV_MODE) index = static_cast<int>(i);
-    ASSERT_EQ(index, 3) << "after General, SCSI Features and Defect List";
-    driver_.expect("Mode", [&](HWND window) {
-      if (onTab) onTab();
-      SendMessageA(window, PSM_SETCURSEL, index, 0);
-      HWND page = reinterpret_cast<HWND>(SendMessageA(window, PSM_GETCURRENTPAGEHWND, 0, 0));
-      ASSERT_NE(page, nullptr);
-      EXPECT_EQ(orvtest::windowTitle(page), "Mode Parameters");
-      action(window, page);
-      PostMessageA(window, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
-    }, false);
-    EXPECT_EQ(sheet.doModal(), IDCANCEL);
-  }
-
-  void expectMessage(const std::string& caption, const std::string& text) {
-    driver_.expect(caption, [text](HWND box) {
-      EXPECT_EQ(orvtest::messageBoxText(box), text);
-      orvtest::pressButton(box, IDOK);
-    });
+    onPage(target, action, onTab);
   }
 
   // The MODE SENSE requests since the last call: `count` of the page, in page-control
   // order, checked byte by byte.
   void expectSenses(int target, int pageCode, size_t count) {
-    setLog_(nullptr);
-    const std::vector<Bytes> blocks = senseRequests(log_);
-    DeleteFileA(log_.c_str());
-    setLog_(log_.c_str());
+    const std::vector<devtest::Bytes> blocks = received(0x1A);
     ASSERT_EQ(blocks.size(), count) << "MODE SENSE of page " << pageCode;
     for (size_t i = 0; i < count; ++i)
-      EXPECT_EQ(comparable(blocks[i]), expectedBlock(target, pageCode, static_cast<int>(i))) << i;
+      EXPECT_EQ(blocks[i], senseBlock(target, pageCode, static_cast<int>(i))) << i;
   }
 
   // As a person would: a combo entry, a list entry.
@@ -272,12 +164,6 @@ class DevsheetModePage : public testing::Test {
     EXPECT_TRUE(enabled == 0 || enabled == 6) << enabled << " of the parameter controls enabled";
     return enabled == 6;
   }
-
-  inv::AdapterInventory inventory_;
-  const inv::HostAdapterInfo* list_ = nullptr;
-  std::string log_;
-  simctl::SetLogFn setLog_ = nullptr;
-  orvtest::ModalDriver driver_;
 };
 
 TEST_F(DevsheetModePage, ComboEntriesAndTheCachingPage) {
@@ -312,7 +198,7 @@ TEST_F(DevsheetModePage, ComboEntriesAndTheCachingPage) {
     EXPECT_EQ(valuesOf(page, 8), (Texts{"65535", "64", "128"}));
     EXPECT_FALSE(orvtest::saveScreenshot(sheet, "devsheet_mode_caching").empty());
     // Choosing a parameter sends nothing.
-    EXPECT_EQ(senseRequests(log_).size(), 0u);
+    EXPECT_TRUE(received(0x1A).empty());
   });
 }
 
@@ -372,7 +258,7 @@ TEST_F(DevsheetModePage, EveryOtherPage) {
 
     // The same entry again sends nothing and keeps what is shown.
     choosePage(page, 5);
-    EXPECT_EQ(senseRequests(log_).size(), 0u);
+    EXPECT_TRUE(received(0x1A).empty());
     EXPECT_EQ(values(page), (Texts{"1", "2", "0"}));
   });
 }
@@ -448,40 +334,11 @@ TEST_F(DevsheetModePage, ReopeningStartsAtCaching) {
 }
 
 // Context help through template 1431's pairs; the separator is drawn under the heading.
-struct HelpCall {
-  HWND caller;
-  UINT command;
-  DWORD_PTR data;
-};
-std::vector<HelpCall> g_calls;
-HWND WINAPI recordHelp(HWND caller, LPCSTR, UINT command, DWORD_PTR data) {
-  g_calls.push_back({caller, command, data});
-  return caller;
-}
-
 TEST_F(DevsheetModePage, ContextHelpAndSeparator) {
-  g_calls.clear();
-  srv::setHtmlHelpForTesting(recordHelp);
   onModePage(0, [&](HWND, HWND page) {
-    HELPINFO info = {};
-    info.cbSize = sizeof info;
-    info.iContextType = HELPINFO_WINDOW;
-    info.iCtrlId = IDC_DEV_MODE_PAGES;
-    info.hItemHandle = GetDlgItem(page, IDC_DEV_MODE_PAGES);
-    EXPECT_TRUE(SendMessageA(page, WM_HELP, 0, reinterpret_cast<LPARAM>(&info)));
-    ASSERT_EQ(g_calls.size(), 1u);
-    EXPECT_EQ(g_calls[0].command, srv::kHhTpHelpWmHelp);
-    EXPECT_EQ(std::memcmp(reinterpret_cast<const void*>(g_calls[0].data),
-                          srv::kHelpDeviceModePages, sizeof srv::kHelpDeviceModePages), 0);
-    UpdateWindow(page);
-    RECT line;
-    GetWindowRect(GetDlgItem(page, IDC_DEV_SEPARATOR), &line);
-    MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&line), 2);
-    HDC dc = GetDC(page);
-    EXPECT_EQ(GetPixel(dc, line.left + 5, line.top + 1), RGB(128, 128, 128));
-    ReleaseDC(page, dc);
+    EXPECT_TRUE(devtest::helpUsesPairs(page, IDC_DEV_MODE_PAGES, srv::kHelpDeviceModePages));
+    EXPECT_TRUE(devtest::separatorDrawn(page));
   });
-  srv::setHtmlHelpForTesting(nullptr);
 }
 
 }  // namespace
