@@ -198,6 +198,26 @@ FunctionEnd
   ${EndIf}
 !macroend
 
+; The uninstaller itself: the uninstall launcher starts its temporary copy and exits at
+; once, so the file may still be held for a moment when the copy looks at it; only one
+; that stays held for 10 s counts as in use.
+!macro checkUninstallerFree
+  ${If} $failure == ""
+    StrCpy $R0 "$INSTDIR\uninstall.exe"
+    StrCpy $R4 0
+    ${Do}
+      Call ${__CHECK_PREFIX}isFree
+      ${IfThen} $R1 == 1 ${|} ${ExitDo} ${|}
+      IntOp $R4 $R4 + 1
+      ${IfThen} $R4 >= 100 ${|} ${ExitDo} ${|}
+      Sleep 100
+    ${Loop}
+    ${If} $R1 == 0
+      StrCpy $failure "$R0 is in use (error $R3)."
+    ${EndIf}
+  ${EndIf}
+!macroend
+
 !macro checkFree DIR NAME SOURCE
   !insertmacro relativePath "${DIR}" "${NAME}"
   !insertmacro checkPathFree "$INSTDIR\${REL}"
@@ -207,7 +227,7 @@ FunctionEnd
 !macro checkNothingInUse PREFIX
   !define __CHECK_PREFIX "${PREFIX}"
   !insertmacro forEachFile checkFree
-  !insertmacro checkFree "" "uninstall.exe" ""
+  !insertmacro checkUninstallerFree
   ${If} $demoOurs == 1
     !insertmacro checkPathFree "$SYSDIR\${MANAGER}"
   ${EndIf}
