@@ -9,8 +9,6 @@ set(ORV_HOST_WORD_SKIPS
   "biosconfig_block_test|BiosconfigBlock.BootLunGoesToEveryBios300AdapterWithChecksums|the adapters are found through the label table of 32-bit record addresses"
   "biosconfig_block_test|BiosconfigBlock.SnapshotRestoresEveryImageIncludingBootCopies|the adapters are found through the label table of 32-bit record addresses"
   "biosconfig_block_test|BiosconfigReadAll.ReadsExtendedAdaptersAndCountsOnlyTheOwnFailure|the adapters are found through the label table of 32-bit record addresses"
-  "biosconfig_block_fuzz|BiosconfigBlockFuzz.ArbitraryBlocksAndRowsStayWithinTheirLists|the adapters are found through the label table of 32-bit record addresses"
-  "biosconfig_block_fuzz|FuzzCorpusReplay.EveryKeptInputRunsClean|the adapters are found through the label table of 32-bit record addresses"
   "shellext_logic_test|ShellextFolder.CopiesFindTheirLiveRecordsByNumberAndTarget|the live records are reached through 32-bit record addresses"
   "bands_logic_test|BandsAdapterView.UsesNoMoreRecordsThanCountAndArraySay|the server hands its adapter array over as a 32-bit address"
   "bands_logic_test|BandsAdapterView.AcceptsOnlyItsOwnRecordAddresses|record addresses are 32-bit fields"
