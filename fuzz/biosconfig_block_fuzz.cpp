@@ -9,17 +9,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <new>
 #include <random>
-#include <type_traits>
 #include <vector>
 
 #include "biosconfig/config_logic.h"
-
-#if defined(ORV_NATIVE_HOST_WORD) && defined(__x86_64__) && defined(__linux__)
-#include <sanitizer/asan_interface.h>
-#include <sys/mman.h>
-#endif
+#include "tests/support/low_memory.h"
 
 namespace {
 
@@ -216,44 +210,13 @@ void change(Reader& in, inv::HostAdapterInfo* records, int n) {
   }
 }
 
-// The label table holds 32-bit record addresses. Where process addresses are wider, the
-// records live in one mapping in the low 2 GB, so that those addresses still reach them.
-static_assert(std::is_trivially_destructible<inv::HostAdapterInfo>::value, "records are reused");
-
-class Records {
- public:
-  explicit Records(int n) {
-#if defined(ORV_NATIVE_HOST_WORD) && defined(__x86_64__) && defined(__linux__)
-    static void* low = [] {
-      void* p = mmap(nullptr, sizeof(inv::HostAdapterInfo) * kMaxRecords, PROT_READ | PROT_WRITE,
-                     MAP_PRIVATE | MAP_ANONYMOUS | MAP_32BIT, -1, 0);
-      BIOS_CHECK(p != MAP_FAILED);
-      return p;
-    }();
-    p_ = static_cast<inv::HostAdapterInfo*>(low);
-    // Records past the n in use stay out of bounds for AddressSanitizer.
-    ASAN_UNPOISON_MEMORY_REGION(p_, sizeof(inv::HostAdapterInfo) * kMaxRecords);
-    ASAN_POISON_MEMORY_REGION(p_ + n, sizeof(inv::HostAdapterInfo) * (kMaxRecords - n));
-    for (int i = 0; i < n; ++i) new (p_ + i) inv::HostAdapterInfo();
-#else
-    owned_.reset(new inv::HostAdapterInfo[n]());
-    p_ = owned_.get();
-#endif
-  }
-  inv::HostAdapterInfo& operator[](int i) { return p_[i]; }
-  inv::HostAdapterInfo* get() { return p_; }
-
- private:
-  inv::HostAdapterInfo* p_ = nullptr;
-  std::unique_ptr<inv::HostAdapterInfo[]> owned_;
-};
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Reader in(data, size);
   const int n = 1 + in.byte() % kMaxRecords;
-  Records records(n);
+  // The label tables hold 32-bit record addresses.
+  orvtest::LowArray<inv::HostAdapterInfo> records(n);
   for (int i = 0; i < n; ++i) {
     inv::HostAdapterInfo& r = records[i];
     r.adapterNumber = static_cast<uint8_t>(i);

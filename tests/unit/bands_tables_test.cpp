@@ -7,6 +7,7 @@
 
 #include "bands/adapter_view.h"
 #include "bands/band_tables.h"
+#include "tests/support/low_memory.h"
 
 namespace {
 
@@ -45,11 +46,10 @@ TEST(BandsTables, DeskBandIsSmallInTheTaskbarOnly) {
 class BandsAdapterView : public testing::Test {
  protected:
   void SetUp() override {
-    records.reset(new inv::HostAdapterInfo[3]());
     for (int i = 0; i < 3; ++i) records[i].adapterCount = 3;
   }
   long address(int i = 0) const { return static_cast<long>(inv::addressOf(&records[i])); }
-  std::unique_ptr<inv::HostAdapterInfo[]> records;
+  orvtest::LowArray<inv::HostAdapterInfo> records{3};
 };
 
 TEST_F(BandsAdapterView, UsesNoMoreRecordsThanCountAndArraySay) {

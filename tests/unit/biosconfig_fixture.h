@@ -7,11 +7,12 @@
 #include <memory>
 
 #include "biosconfig/eeprom_config.h"
+#include "tests/support/low_memory.h"
 
 namespace biostest {
 
 struct Adapters {
-  explicit Adapters(int count, unsigned family = 2) : n(count), records(new inv::HostAdapterInfo[count]()) {
+  explicit Adapters(int count, unsigned family = 2) : n(count), records(count) {
     for (int i = 0; i < n; ++i) {
       inv::HostAdapterInfo& a = records[i];
       a.adapterNumber = static_cast<uint8_t>(i);
@@ -30,7 +31,7 @@ struct Adapters {
   bios::EepromConfig& block(int i) { return bios::configBlock(records[i]); }
 
   int n;
-  std::unique_ptr<inv::HostAdapterInfo[]> records;
+  orvtest::LowArray<inv::HostAdapterInfo> records;
 };
 
 }  // namespace biostest

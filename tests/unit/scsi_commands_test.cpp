@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "scsi/commands.h"
+#include "tests/support/low_memory.h"
 
 namespace {
 
@@ -95,7 +96,8 @@ TEST(ScsiCommands, ModeSelectRefusesLengthsPointingOutsideTheBuffer) {
 TEST(ScsiCommands, FillExecBlockClearsEverythingItDoesNotSet) {
   scsi::ExecCommandBlock block;
   std::memset(&block, 0xA5, sizeof block);  // leftovers of an earlier request
-  uint8_t buffer[84];
+  orvtest::LowArray<uint8_t> low(84);
+  uint8_t* buffer = low.get();
   scsi::fillExecBlock(block, 3, 6, scsi::modeSense(0x08, 1), buffer);
 
   const uint8_t* raw = reinterpret_cast<const uint8_t*>(&block);

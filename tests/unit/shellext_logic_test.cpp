@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "shellext/folder_logic.h"
+#include "tests/support/low_memory.h"
 
 namespace {
 
@@ -215,7 +216,8 @@ TEST(ShellextFolder, ContextMenusOfItemsAndBackground) {
 }
 
 TEST(ShellextFolder, CopiesFindTheirLiveRecordsByNumberAndTarget) {
-  inv::HostAdapterInfo records[2] = {};
+  orvtest::LowArray<inv::HostAdapterInfo> low(2);
+  inv::HostAdapterInfo* records = low.get();
   records[0].adapterNumber = 1;
   records[1].adapterNumber = 4;
   records[0].adapterCount = records[1].adapterCount = 2;
