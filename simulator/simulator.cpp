@@ -24,7 +24,8 @@ Device* findDevice(Bus& bus, uint8_t adapter, uint8_t target) {
 int requestPage(const scsi::ExecCommandBlock& block, const uint8_t* dataOut) {
   if (block.cdb[0] == kOpModeSense6) return block.cdb[2] & 0x3F;
   if (block.cdb[0] != kOpModeSelect6 || !dataOut) return kAnyPage;
-  const size_t length = std::min<size_t>(block.cdb[4], block.dataLength);
+  const size_t length =
+      std::min(static_cast<size_t>(block.cdb[4]), static_cast<size_t>(block.dataLength));
   if (length < 4) return kAnyPage;
   const size_t page = 4 + static_cast<size_t>(dataOut[3]);
   return page < length ? dataOut[page] & 0x3F : kAnyPage;

@@ -10,7 +10,7 @@ size_t completeRequest(scsi::ExecCommandBlock* block, uint8_t* buffer,
                        const std::function<void(size_t)>& beforeStatus) {
   size_t written = 0;
   if (buffer && !r.dataIn.empty()) {
-    written = std::min<size_t>(r.dataIn.size(), block->dataLength);
+    written = std::min(r.dataIn.size(), static_cast<size_t>(block->dataLength));
     std::memcpy(buffer, r.dataIn.data(), written);
   }
   if (r.hasSense) {

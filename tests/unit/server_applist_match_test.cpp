@@ -148,7 +148,7 @@ TEST(AppDescriptorField, CopiesAreTerminatedAndReportCuts) {
   EXPECT_STREQ(d.appName, "Burner");
   EXPECT_FALSE(srv::copyAppField(d.appDescription, std::string(300, 'd')));
   EXPECT_EQ(std::strlen(d.appDescription), 259u);
-  EXPECT_EQ(d.appIcon, 0x7a7a7a7au);  // the neighbouring field is untouched
+  EXPECT_EQ(static_cast<uint32_t>(d.appIcon), 0x7a7a7a7au);  // the neighbouring field is untouched
 }
 
 }  // namespace
