@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "scsi/bytes.h"
@@ -235,6 +236,25 @@ adapter 0
   // A late request is carried out at once; only its completion waits.
   a = sim.execute(b, list);
   EXPECT_EQ(a.timing, sim::Timing::Late);
+  EXPECT_TRUE(a.stateChanged);
+  EXPECT_EQ(sim.bus().adapters[0].devices[0].pages[0].saved[2], 0x01);
+}
+
+TEST_F(SimManager, ReadsARequestBlockAtAnyAddress) {
+  // Request blocks are packed records: a caller's may start at an odd address.
+  ASSERT_TRUE(sim.load(R"(
+adapter 0
+  device 0
+    inquiry 00
+    page 08 current    08 02 04 00
+    page 08 changeable 08 02 05 00
+)", "f.bus"));
+  uint8_t list[] = {0, 0, 0, 0, 0x08, 0x02, 0x01, 0x00};
+  alignas(8) uint8_t room[sizeof(scsi::ExecCommandBlock) + 1];
+  auto* b = new (room + 1)
+      scsi::ExecCommandBlock(block(0, 0, {0x15, 0x11, 0, 0, 8}, scsi::kFlagsWrite, 8));
+  const sim::Answer a = sim.execute(*b, list);
+  EXPECT_EQ(a.result.targetStatus, 0);
   EXPECT_TRUE(a.stateChanged);
   EXPECT_EQ(sim.bus().adapters[0].devices[0].pages[0].saved[2], 0x01);
 }
