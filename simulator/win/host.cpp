@@ -231,7 +231,8 @@ uint32_t Host::execute(scsi::ExecCommandBlock* block, uint32_t seq) {
                       sim::directionOf(block->cdb[0]) == sim::Direction::Out;
   const uint8_t* dataOut = writes && buffer && block->dataLength ? buffer : nullptr;
   if (dataOut) {
-    log(sim::logData(seq, dataOut, std::min<size_t>(block->dataLength, kMaxLoggedData)));
+    const size_t logged = std::min(static_cast<size_t>(block->dataLength), kMaxLoggedData);
+    log(sim::logData(seq, dataOut, logged));
   }
   sim::Answer answer = sim_.execute(*block, dataOut);
   if (answer.stateChanged) saveState();
