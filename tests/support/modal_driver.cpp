@@ -1,5 +1,8 @@
 #include "tests/support/modal_driver.h"
 
+#include <commctrl.h>
+#include <prsht.h>
+
 #include <vector>
 
 namespace orvtest {
@@ -97,6 +100,22 @@ void ModalDriver::run(HWND window) {
     PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     PostMessageA(window, WM_CLOSE, 0, 0);
   }
+}
+
+int tabCount(HWND sheet) {
+  HWND tabs = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
+  return static_cast<int>(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0));
+}
+
+std::string tabText(HWND sheet, int index) {
+  HWND tabs = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
+  char text[64] = {};
+  TCITEMA item = {};
+  item.mask = TCIF_TEXT;
+  item.pszText = text;
+  item.cchTextMax = sizeof text;
+  SendMessageA(tabs, TCM_GETITEMA, index, reinterpret_cast<LPARAM>(&item));
+  return text;
 }
 
 }  // namespace orvtest

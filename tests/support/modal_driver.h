@@ -61,5 +61,8 @@ std::string messageBoxText(HWND box);
 void pressButton(HWND dialog, int id);
 // Posts a menu or accelerator command.
 void postCommand(HWND window, int id);
+// The number of tabs of a property sheet, and the text of one.
+int tabCount(HWND sheet);
+std::string tabText(HWND sheet, int index);
 
 }  // namespace orvtest

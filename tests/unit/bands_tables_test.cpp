@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <memory>
 
 #include "bands/adapter_view.h"
 #include "bands/band_tables.h"

@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <memory>
 
 #include "biosconfig/eeprom_config.h"
 #include "tests/support/low_memory.h"

@@ -42,10 +42,7 @@ std::string devicesText(const inv::HostAdapterInfo& a) {
   return std::to_string(a.maxTargets) + " maximum SCSI devices";
 }
 
-int tabCount(HWND sheet) {
-  HWND tabs = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
-  return static_cast<int>(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0));
-}
+using orvtest::tabCount;
 
 TEST_F(AdaptersheetDefaultBus, GeneralPageOfAnUltra320Adapter) {
   const inv::HostAdapterInfo* a = adapter(0);

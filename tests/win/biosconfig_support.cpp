@@ -36,22 +36,6 @@ HWND showPage(HWND sheet, int index) {
   return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
 }
 
-int tabCount(HWND sheet) {
-  HWND tabs = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
-  return static_cast<int>(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0));
-}
-
-std::string tabText(HWND sheet, int index) {
-  HWND tabs = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
-  char text[64] = {};
-  TCITEMA entry = {};
-  entry.mask = TCIF_TEXT;
-  entry.pszText = text;
-  entry.cchTextMax = sizeof text;
-  SendMessageA(tabs, TCM_GETITEMA, index, reinterpret_cast<LPARAM>(&entry));
-  return text;
-}
-
 int selection(HWND page, int id) {
   return static_cast<int>(SendDlgItemMessageA(page, id, CB_GETCURSEL, 0, 0));
 }

@@ -27,8 +27,8 @@ void withSheet(CorvathObjDriver& corvath, const inv::HostAdapterInfo& adapter,
 
 // Shows page `index` and answers its window.
 HWND showPage(HWND sheet, int index);
-int tabCount(HWND sheet);
-std::string tabText(HWND sheet, int index);
+using orvtest::tabCount;
+using orvtest::tabText;
 
 int selection(HWND page, int id);
 std::string selectedText(HWND page, int id);

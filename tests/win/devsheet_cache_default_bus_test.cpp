@@ -33,8 +33,7 @@ class DevsheetCacheDefaultBus : public devtest::SheetTest {
     if (!disk) return shown;
     orvtest::ModalDriver driver;
     driver.expect(devtest::sheetTitle(*disk), [&](HWND sheet) {
-      HWND tabs = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
-      const int last = static_cast<int>(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0)) - 1;
+      const int last = orvtest::tabCount(sheet) - 1;
       if (!message.empty()) {
         driver.expect("Corvath", [&](HWND box) {
           EXPECT_EQ(orvtest::messageBoxText(box), message);

@@ -14,21 +14,8 @@ namespace {
 
 class DevsheetDefaultBus : public devtest::SheetTest {};
 
-int tabCount(HWND sheet) {
-  HWND tabs = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
-  return static_cast<int>(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0));
-}
-
-std::string tabText(HWND sheet, int index) {
-  HWND tabs = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
-  char text[64] = {};
-  TCITEMA item = {};
-  item.mask = TCIF_TEXT;
-  item.pszText = text;
-  item.cchTextMax = sizeof text;
-  SendMessageA(tabs, TCM_GETITEMA, index, reinterpret_cast<LPARAM>(&item));
-  return text;
-}
+using orvtest::tabCount;
+using orvtest::tabText;
 
 TEST_F(DevsheetDefaultBus, DiskGeneralPage) {
   const inv::DeviceInfo* disk = device(0, 0);

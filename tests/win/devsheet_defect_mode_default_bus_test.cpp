@@ -33,17 +33,8 @@ class DevsheetDefectModeDefaultBus : public devtest::SheetTest {
     driver_ = std::make_unique<orvtest::ModalDriver>();
     orvtest::ModalDriver& driver = *driver_;
     driver.expect(devtest::sheetTitle(*disk), [&](HWND sheet) {
-      HWND tabs = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
       Texts names;
-      for (int i = 0; i < static_cast<int>(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0)); ++i) {
-        char text[64] = {};
-        TCITEMA item = {};
-        item.mask = TCIF_TEXT;
-        item.pszText = text;
-        item.cchTextMax = sizeof text;
-        SendMessageA(tabs, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(&item));
-        names.push_back(text);
-      }
+      for (int i = 0; i < orvtest::tabCount(sheet); ++i) names.push_back(orvtest::tabText(sheet, i));
       EXPECT_EQ(names, (Texts{"General", "SCSI Features", "Defect List", "Mode Parameters",
                               "R/W Cache"}));
       if (!message.empty()) expectMessage(messageCaption, message);

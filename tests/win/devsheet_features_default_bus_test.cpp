@@ -95,8 +95,7 @@ TEST_F(DevsheetFeaturesDefaultBus, EveryDeviceHasThePageBytesFiveAndSixToo) {
   withSheet(*array, [&](HWND sheet) { EXPECT_EQ(drawnMarks(featuresPage(sheet)), "10110001"); });
   withSheet(*dual, [&](HWND sheet) { EXPECT_EQ(drawnMarks(featuresPage(sheet)), "10110010"); });
   withSheet(*tape, [&](HWND sheet) {
-    HWND tabs = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
-    EXPECT_EQ(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0), 2);
+    EXPECT_EQ(orvtest::tabCount(sheet), 2);
     HWND page = featuresPage(sheet);
     EXPECT_EQ(orvtest::itemText(page, IDC_DEV_RATE), "80.0 MB/Sec");
   });
