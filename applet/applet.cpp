@@ -24,7 +24,8 @@ void copyText(char (&field)[N], const std::string& text) {
   field[n] = '\0';
 }
 
-// The record Control Panel hands over: an ANSI NEWCPLINFO, 244 bytes.
+// The record Control Panel hands over: an ANSI NEWCPLINFO, 244 bytes (252 in the 64-bit
+// build, where lData and hIcon are 8 bytes; the record is packed).
 void fillNewCplInfo(NEWCPLINFOA& info, HICON icon, const std::string& name,
                     const std::string& text) {
   std::memset(&info, 0, sizeof info);
@@ -33,7 +34,7 @@ void fillNewCplInfo(NEWCPLINFOA& info, HICON icon, const std::string& name,
   copyText(info.szName, name);
   copyText(info.szInfo, text);
 }
-static_assert(sizeof(NEWCPLINFOA) == 244, "NEWCPLINFO size");
+static_assert(sizeof(NEWCPLINFOA) == (sizeof(void*) == 8 ? 252 : 244), "NEWCPLINFO size");
 
 // An open SCSI Explorer window of any program is brought forward instead of a second one.
 bool bringForwardExisting(const std::string& title) {

@@ -5,8 +5,8 @@
 
 namespace bands {
 
-AdapterView::AdapterView(long count, long address) {
-  records_ = inv::fromAddress<const inv::HostAdapterInfo>(static_cast<uint32_t>(address));
+AdapterView::AdapterView(long count, intptr_t address) {
+  records_ = reinterpret_cast<const inv::HostAdapterInfo*>(address);
   if (!records_ || count <= 0) {
     records_ = nullptr;
     return;
@@ -21,15 +21,14 @@ const inv::HostAdapterInfo* AdapterView::at(int index) const {
   return index >= 0 && index < count_ ? &records_[index] : nullptr;
 }
 
-int AdapterView::indexOf(uint32_t address) const {
+int AdapterView::indexOf(intptr_t address) const {
   for (int i = 0; i < count_; ++i)
-    if (inv::addressOf(&records_[i]) == address) return i;
+    if (reinterpret_cast<intptr_t>(&records_[i]) == address) return i;
   return -1;
 }
 
-uint32_t AdapterView::addressAt(int index) const {
-  const inv::HostAdapterInfo* record = at(index);
-  return record ? inv::addressOf(record) : 0;
+intptr_t AdapterView::addressAt(int index) const {
+  return reinterpret_cast<intptr_t>(at(index));
 }
 
 int AdapterView::deviceCount(const inv::HostAdapterInfo& adapter) {

@@ -15,13 +15,13 @@ class AdapterView {
   AdapterView() = default;
   // count: GetHostAdaptersCount; address: GetHostAdaptersList (0: none). The records
   // used are at most what both the count and the array itself say.
-  AdapterView(long count, long address);
+  AdapterView(long count, intptr_t address);
 
   int count() const { return count_; }
   const inv::HostAdapterInfo* at(int index) const;
   // Index of the record at that address, or -1 when it is not one of this list's.
-  int indexOf(uint32_t address) const;
-  uint32_t addressAt(int index) const;
+  int indexOf(intptr_t address) const;
+  intptr_t addressAt(int index) const;
 
   // Devices of a record, bounded by the record's room.
   static int deviceCount(const inv::HostAdapterInfo& adapter);

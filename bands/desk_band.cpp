@@ -104,7 +104,7 @@ void DeskBand::onCreate() {
     info.cbSize = sizeof info;
     info.dwMask = TBIF_TEXT | TBIF_LPARAM;
     info.pszText = &name[0];
-    info.lParam = static_cast<LPARAM>(adapters_.addressAt(i));
+    info.lParam = adapters_.addressAt(i);
     SendMessageA(toolbar_, TB_SETBUTTONINFOA, static_cast<WPARAM>(i),
                  reinterpret_cast<LPARAM>(&info));
   }
@@ -179,7 +179,7 @@ LRESULT DeskBand::onNotify(NMHDR* header, bool& handled) {
       if (header->hwndFrom != toolbar_) return 0;
       const auto* mouse = reinterpret_cast<NMMOUSE*>(header);
       if (const inv::HostAdapterInfo* record = recordOf(static_cast<int>(mouse->dwItemSpec)))
-        corvath().ShowDeviceList(static_cast<long>(inv::addressOf(record)));
+        corvath().ShowDeviceList(CorvathObjDriver::address(record));
       handled = true;
       return FALSE;
     }
@@ -199,7 +199,7 @@ LRESULT DeskBand::onNotify(NMHDR* header, bool& handled) {
           0, window(), nullptr));
       DestroyMenu(menu);
       if (chosen == kPropertyCommand)
-        corvath().ShowHostAdapterProperty(static_cast<long>(inv::addressOf(record)), 0);
+        corvath().ShowHostAdapterProperty(CorvathObjDriver::address(record), 0);
       return TRUE;
     }
     case TTN_NEEDTEXTA:
@@ -273,7 +273,7 @@ STDMETHODIMP DeskBand::InvokeCommand(CMINVOKECOMMANDINFO* info) {
       return S_OK;
     case kPropertyCommand:
       if (const inv::HostAdapterInfo* record = recordOf(buttonUnderCursor()))
-        corvath().ShowHostAdapterProperty(static_cast<long>(inv::addressOf(record)), 0);
+        corvath().ShowHostAdapterProperty(CorvathObjDriver::address(record), 0);
       return S_OK;
     default:
       return E_INVALIDARG;

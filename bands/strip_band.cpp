@@ -137,7 +137,7 @@ void StripBand::buildEntries() {
   const size_t registered = n > 0 ? static_cast<size_t>(n) : 0;
   entries_.assign(registered + 2, srv::AppDescriptor{});
   if (registered) {
-    corvath().GetAppList(srv::kAllDeviceTypes, static_cast<long>(reinterpret_cast<intptr_t>(&entries_[2])));
+    corvath().GetAppList(srv::kAllDeviceTypes, CorvathObjDriver::address(&entries_[2]));
   }
   // Whatever the server wrote, every text ends inside its field.
   for (srv::AppDescriptor& e : entries_) {
@@ -199,7 +199,7 @@ void StripBand::renderStrip(int highlight) {
     FillRect(dc, &cell, GetSysColorBrush(lit ? COLOR_HIGHLIGHT : COLOR_MENU));
     if (e.appIcon) {
       DrawIconEx(dc, cell.left, (kStripHeight - iconSide) / 2,
-                 reinterpret_cast<HICON>(static_cast<uintptr_t>(e.appIcon)), iconSide, iconSide,
+                 reinterpret_cast<HICON>(static_cast<intptr_t>(static_cast<int32_t>(e.appIcon))), iconSide, iconSide,
                  0, nullptr, DI_NORMAL);
     }
     SetTextColor(dc, GetSysColor(lit ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT));

@@ -91,14 +91,14 @@ void TreeBand::buildImageLists() {
 
 void TreeBand::fill() {
   long count = corvath().GetHostAdaptersCount();
-  long list = count > 0 ? corvath().GetHostAdaptersList() : 0;
+  intptr_t list = count > 0 ? corvath().GetHostAdaptersList() : 0;
   adapters_ = AdapterView(count, list);
   if (!tree_) return;
   for (int i = 0; i < adapters_.count(); ++i) {
     const inv::HostAdapterInfo& adapter = *adapters_.at(i);
     const int devices = AdapterView::deviceCount(adapter);
     HTREEITEM root = insertItem(TVI_ROOT, recordText(adapter.displayName), kAdapterImage,
-                                static_cast<LPARAM>(adapters_.addressAt(i)), devices);
+                                adapters_.addressAt(i), devices);
     if (!root) continue;
     for (int d = 0; d < devices; ++d) {
       const inv::DeviceInfo& device = adapter.devices[d];
@@ -156,7 +156,7 @@ LRESULT TreeBand::onMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& ha
 const inv::HostAdapterInfo* TreeBand::adapterOf(HTREEITEM item) const {
   if (!tree_ || !item) return nullptr;
   HTREEITEM parent = TreeView_GetParent(tree_, item);
-  return adapters_.at(adapters_.indexOf(static_cast<uint32_t>(itemData(parent ? parent : item))));
+  return adapters_.at(adapters_.indexOf(itemData(parent ? parent : item)));
 }
 
 LRESULT TreeBand::onNotify(NMHDR* header, bool& handled) {
@@ -200,7 +200,7 @@ void TreeBand::onInfoTip(HTREEITEM item, char* textA, WCHAR* textW, int size) {
   const inv::HostAdapterInfo* adapter = adapterOf(item);
   if (adapter) {
     if (TreeView_GetParent(tree_, item)) {
-      if (const inv::DeviceInfo* device = AdapterView::deviceAt(*adapter, itemData(item)))
+      if (const inv::DeviceInfo* device = AdapterView::deviceAt(*adapter, static_cast<long>(itemData(item))))
         text = deviceTip(fw::loadString(IDS_DEVICE_TIP), *device, *adapter);
     } else {
       text = recordText(adapter->displayName);
@@ -222,10 +222,10 @@ void TreeBand::showProperties() {
   const inv::HostAdapterInfo* adapter = adapterOf(item);
   if (!adapter) return;
   if (TreeView_GetParent(tree_, item)) {
-    if (const inv::DeviceInfo* device = AdapterView::deviceAt(*adapter, itemData(item)))
-      corvath().ShowDeviceProperty(static_cast<long>(inv::addressOf(device)));
+    if (const inv::DeviceInfo* device = AdapterView::deviceAt(*adapter, static_cast<long>(itemData(item))))
+      corvath().ShowDeviceProperty(CorvathObjDriver::address(device));
   } else {
-    corvath().ShowHostAdapterProperty(static_cast<long>(inv::addressOf(adapter)), 0);
+    corvath().ShowHostAdapterProperty(CorvathObjDriver::address(adapter), 0);
   }
 }
 

@@ -134,7 +134,7 @@ int main(int argc, char** argv) {
     LARGE_INTEGER start;
     QueryPerformanceCounter(&start);
     inventory.countAdapters();
-    uint32_t list = inventory.buildAdapterList();
+    inv::RecordAddress list = inventory.buildAdapterList();
     times.push_back(millisecondsSince(start, frequency));
     if (!list) {
       char why[512] = "";
@@ -160,7 +160,7 @@ int main(int argc, char** argv) {
   std::printf("  found: %d adapters, %d devices; messages shown: %ld\n", adapters, devices,
               sink.shown);
   std::printf("  time per build (count + list): min %.3f ms, median %.3f ms, mean %.3f ms\n",
-              times.front(), times[times.size() / 2], total / times.size());
+              times.front(), times[times.size() / 2], total / static_cast<double>(times.size()));
   std::printf("  requests per build: %ld (%ld adapter inquiries + %ld INQUIRY), "
               "plus %ld support-word calls and %ld PCI reads\n",
               first.inquiries + first.executes, first.inquiries, first.executes,

@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
     scsi::SendCommandFn sendCommand = scsi::resolveSendCommand(manager.handle());
     scsi::ExecCommandBlock block;
     scsi::fillExecBlock(block, 0, target, capacity, data);
-    block.completionEvent = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(ev));
+    block.completionEvent = scsi::blockAddress(ev);
     ResetEvent(ev);
     if (sendCommand(&block) == 0) WaitForSingleObject(ev, scsi::kWaitMs);
     return block.header.status == scsi::kStatusDone;
@@ -114,7 +114,7 @@ int main(int argc, char** argv) {
   std::printf("READ CAPACITY(10): microseconds per request, median of %d rounds of %d\n",
               kRounds, count);
   std::printf("%-10s %12s %14s %14s\n", "completion", "bare send", "+event each", "SendAndWait");
-  for (uint8_t target : {0, 1}) {
+  for (uint8_t target : {uint8_t{0}, uint8_t{1}}) {
     Request variants[] = {bare(target), bareFreshEvent(target), shared(target)};
     for (Request& r : variants)
       for (int i = 0; i < 20; ++i) r();  // warm up

@@ -42,13 +42,11 @@ struct Session {
       if (adapters[a].adapterNumber == number) return &adapters[a];
     return nullptr;
   }
-  long adapterAddress(int number) const {
-    return static_cast<long>(inv::addressOf(adapter(number)));
-  }
-  long deviceAddress(int number, int target) const {
+  intptr_t adapterAddress(int number) const { return CorvathObjDriver::address(adapter(number)); }
+  intptr_t deviceAddress(int number, int target) const {
     const inv::HostAdapterInfo* a = adapter(number);
     for (int d = 0; a && d < a->deviceCount; ++d)
-      if (a->devices[d].target == target) return static_cast<long>(inv::addressOf(&a->devices[d]));
+      if (a->devices[d].target == target) return CorvathObjDriver::address(&a->devices[d]);
     return 0;
   }
 };
@@ -349,8 +347,8 @@ int main(int argc, char** argv) {
   }
   Session session;
   if (!session.corvath.create() ||
-      !(session.adapters = inv::fromAddress<inv::HostAdapterInfo>(
-            static_cast<uint32_t>(session.corvath.GetHostAdaptersList())))) {
+      !(session.adapters = CorvathObjDriver::records<inv::HostAdapterInfo>(
+            session.corvath.GetHostAdaptersList()))) {
     fprintf(stderr, "soak: no automation object or no adapters\n");
     return 2;
   }

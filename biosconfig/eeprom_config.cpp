@@ -56,7 +56,7 @@ int labelCount(const HostAdapterInfo& adapter) {
 
 HostAdapterInfo* labelAdapter(const HostAdapterInfo& adapter, int label) {
   if (label < 0 || label >= labelCount(adapter)) return nullptr;
-  const uint32_t address = adapter.labels[label].adapter;
+  const inv::RecordAddress address = adapter.labels[label].adapter;
   return address ? inv::fromAddress<HostAdapterInfo>(address) : nullptr;
 }
 

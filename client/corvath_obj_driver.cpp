@@ -22,11 +22,17 @@ enum : DISPID {
 };
 static_assert(kShowSeldarn == 13, "dispatch ids are the positions 1..13");
 
-VARIANT i4(long value) {
+// An address in the interface's type of this width.
+VARIANT addressArg(intptr_t value) {
   VARIANT v;
   VariantInit(&v);
+#ifdef _WIN64
+  V_VT(&v) = VT_I8;
+  V_I8(&v) = value;
+#else
   V_VT(&v) = VT_I4;
   V_I4(&v) = value;
+#endif
   return v;
 }
 
@@ -99,26 +105,35 @@ long CorvathObjDriver::callLong(DISPID id, VARIANT* args, UINT count) {
   return V_VT(&result) == VT_I4 ? V_I4(&result) : 0;
 }
 
+intptr_t CorvathObjDriver::callAddress(DISPID id) {
+#ifdef _WIN64
+  VARIANT result = call(id, nullptr, 0, VT_I8);
+  return V_VT(&result) == VT_I8 ? static_cast<intptr_t>(V_I8(&result)) : 0;
+#else
+  return callLong(id);
+#endif
+}
+
 void CorvathObjDriver::callVoid(DISPID id, VARIANT* args, UINT count) {
   call(id, args, count, VT_EMPTY);
 }
 
-void CorvathObjDriver::ShowDeviceList(long pHA) {
-  VARIANT args[] = {i4(pHA)};
+void CorvathObjDriver::ShowDeviceList(intptr_t pHA) {
+  VARIANT args[] = {addressArg(pHA)};
   callVoid(kShowDeviceList, args, 1);
 }
 
 long CorvathObjDriver::GetHostAdaptersCount() { return callLong(kGetHostAdaptersCount); }
 
-long CorvathObjDriver::GetHostAdaptersList() { return callLong(kGetHostAdaptersList); }
+intptr_t CorvathObjDriver::GetHostAdaptersList() { return callAddress(kGetHostAdaptersList); }
 
-void CorvathObjDriver::ShowHostAdapterProperty(long HAptr, short Page) {
-  VARIANT args[] = {i4(HAptr), i2(Page)};
+void CorvathObjDriver::ShowHostAdapterProperty(intptr_t HAptr, short Page) {
+  VARIANT args[] = {addressArg(HAptr), i2(Page)};
   callVoid(kShowHostAdapterProperty, args, 2);
 }
 
-void CorvathObjDriver::ShowDeviceProperty(long DevPtr) {
-  VARIANT args[] = {i4(DevPtr)};
+void CorvathObjDriver::ShowDeviceProperty(intptr_t DevPtr) {
+  VARIANT args[] = {addressArg(DevPtr)};
   callVoid(kShowDeviceProperty, args, 1);
 }
 
@@ -141,12 +156,12 @@ short CorvathObjDriver::GetAppListCount(short DevType) {
   return V_VT(&result) == VT_I2 ? V_I2(&result) : 0;
 }
 
-void CorvathObjDriver::GetAppList(short DevType, long pAppDescr) {
-  VARIANT args[] = {i2(DevType), i4(pAppDescr)};
+void CorvathObjDriver::GetAppList(short DevType, intptr_t pAppDescr) {
+  VARIANT args[] = {i2(DevType), addressArg(pAppDescr)};
   callVoid(kGetAppList, args, 2);
 }
 
-void CorvathObjDriver::ShowSeldarn(long HAptr) {
-  VARIANT args[] = {i4(HAptr)};
+void CorvathObjDriver::ShowSeldarn(intptr_t HAptr) {
+  VARIANT args[] = {addressArg(HAptr)};
   callVoid(kShowSeldarn, args, 1);
 }

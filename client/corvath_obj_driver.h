@@ -1,11 +1,12 @@
 // Client side of the Corvath automation object, shared by the front ends: one call per
 // dispatch id, each exactly one IDispatch::Invoke with DISPATCH_METHOD and the argument
-// types of the interface (long = VT_I4, short = VT_I2).
+// types of the interface (long = VT_I4, short = VT_I2, intptr_t = a record address:
+// VT_I4 in the 32-bit build, VT_I8 in the 64-bit one).
 //
 //   CorvathObjDriver corvath;
 //   if (!corvath.create()) { ...show the front end's own message...; }
 //   long count = corvath.GetHostAdaptersCount();
-//   auto* list = inv::fromAddress<inv::HostAdapterInfo>(corvath.GetHostAdaptersList());
+//   auto* list = CorvathObjDriver::records<inv::HostAdapterInfo>(corvath.GetHostAdaptersList());
 //
 // A call that fails (or is made without an object) returns 0 and leaves its HRESULT in
 // lastError(); nothing is thrown. Addresses and icon handles are those of the server in
@@ -14,6 +15,8 @@
 
 #include <windows.h>
 #include <oaidl.h>
+
+#include <cstdint>
 
 class CorvathObjDriver {
  public:
@@ -34,26 +37,32 @@ class CorvathObjDriver {
   IDispatch* dispatch() const { return dispatch_; }
   HRESULT lastError() const { return lastError_; }
 
+  // Record addresses as the interface carries them, and back.
+  template <class T>
+  static T* records(intptr_t address) { return reinterpret_cast<T*>(address); }
+  static intptr_t address(const void* record) { return reinterpret_cast<intptr_t>(record); }
+
   // The automation methods, dispatch ids 1 to 13.
-  void ShowDeviceList(long pHA);
+  void ShowDeviceList(intptr_t pHA);
   long GetHostAdaptersCount();
-  long GetHostAdaptersList();
-  void ShowHostAdapterProperty(long HAptr, short Page);
-  void ShowDeviceProperty(long DevPtr);
+  intptr_t GetHostAdaptersList();
+  void ShowHostAdapterProperty(intptr_t HAptr, short Page);
+  void ShowDeviceProperty(intptr_t DevPtr);
   long GetDeviceIcon(short DevType);
   long GetHostAdapterIcon();
   long GetScsiLogoIcon();
   void ShowVelmoraAboutDialog();
   long GetVelmoraIcon();
   short GetAppListCount(short DevType);
-  void GetAppList(short DevType, long pAppDescr);
-  void ShowSeldarn(long HAptr);
+  void GetAppList(short DevType, intptr_t pAppDescr);
+  void ShowSeldarn(intptr_t HAptr);
 
  private:
   // One Invoke of id with args given first-to-last; result converted to resultType
   // (VT_EMPTY: none). Returns the converted result, VT_EMPTY on failure.
   VARIANT call(DISPID id, VARIANT* args, UINT count, VARTYPE resultType);
   long callLong(DISPID id, VARIANT* args = nullptr, UINT count = 0);
+  intptr_t callAddress(DISPID id);
   void callVoid(DISPID id, VARIANT* args = nullptr, UINT count = 0);
 
   IDispatch* dispatch_ = nullptr;

@@ -83,8 +83,7 @@ bool CScsiExplorerDlg::startStandalone() {
   }
   createImageLists();
   readStoredSettings();
-  adapters_ = inv::fromAddress<const inv::HostAdapterInfo>(
-      static_cast<uint32_t>(server_->getHostAdaptersList()));
+  adapters_ = reinterpret_cast<const inv::HostAdapterInfo*>(server_->getHostAdaptersList());
   records_ = listedRecordCount(adapterCount_, adapters_);
   if (records_ == 0) {  // the object could not build its list
     fail(flavor_.noAdaptersTextId, IDOK);
@@ -124,8 +123,7 @@ void CScsiExplorerDlg::readStoredSettings() {
 void CScsiExplorerDlg::loadAdapterList() {
   adapterCount_ = static_cast<uint16_t>(server_->getHostAdaptersCount() & 0xFFFF);
   if (adapterCount_ != 0)
-    adapters_ = inv::fromAddress<const inv::HostAdapterInfo>(
-        static_cast<uint32_t>(server_->getHostAdaptersList()));
+    adapters_ = reinterpret_cast<const inv::HostAdapterInfo*>(server_->getHostAdaptersList());
   // A list the object could not build counts as no adapters.
   records_ = listedRecordCount(adapterCount_, adapters_);
 }
@@ -273,8 +271,8 @@ const inv::HostAdapterInfo* CScsiExplorerDlg::lookUpSelection() {
   return current_;
 }
 
-long CScsiExplorerDlg::addressOf(const inv::HostAdapterInfo* record) const {
-  return static_cast<long>(inv::addressOf(record));
+intptr_t CScsiExplorerDlg::addressOf(const inv::HostAdapterInfo* record) const {
+  return reinterpret_cast<intptr_t>(record);
 }
 
 bool CScsiExplorerDlg::onCommand(WORD id, WORD notifyCode, HWND control) {

@@ -57,7 +57,7 @@ class CScsiExplorerDlg : public fw::Dialog {
   std::string adapterCountText() const;
   std::string helpPath() const;
   const inv::HostAdapterInfo* lookUpSelection();
-  long addressOf(const inv::HostAdapterInfo* record) const;
+  intptr_t addressOf(const inv::HostAdapterInfo* record) const;
 
   void onInitMenuPopup(HMENU popup, UINT index, bool systemMenu);
   void onContextMenu(POINT screen);

@@ -16,8 +16,8 @@ DWORD listStyle(ViewStyle style) {
 }
 
 int CALLBACK compareItems(LPARAM first, LPARAM second, LPARAM key) {
-  const auto* a = inv::fromAddress<const inv::HostAdapterInfo>(static_cast<uint32_t>(first));
-  const auto* b = inv::fromAddress<const inv::HostAdapterInfo>(static_cast<uint32_t>(second));
+  const auto* a = reinterpret_cast<const inv::HostAdapterInfo*>(first);
+  const auto* b = reinterpret_cast<const inv::HostAdapterInfo*>(second);
   if (!a || !b) return 0;
   return compareAdapters(*a, *b, static_cast<uint32_t>(key),
                          [](const char* x, const char* y) { return lstrcmpA(x, y); });
@@ -59,7 +59,7 @@ void CExplorerListCtrl::addAdapter(const inv::HostAdapterInfo& record, bool deta
   item.iItem = count();
   item.pszText = const_cast<char*>(name.c_str());
   item.iImage = I_IMAGECALLBACK;
-  item.lParam = static_cast<LPARAM>(inv::addressOf(&record));
+  item.lParam = reinterpret_cast<LPARAM>(&record);
   int index = static_cast<int>(
       SendMessageA(hwnd_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
   if (index < 0 || !details) return;
@@ -77,7 +77,7 @@ int CExplorerListCtrl::count() const { return ListView_GetItemCount(hwnd_); }
 
 const inv::HostAdapterInfo* CExplorerListCtrl::record(int item) const {
   if (item < 0) return nullptr;
-  return inv::fromAddress<const inv::HostAdapterInfo>(static_cast<uint32_t>(fw::itemData(hwnd_, item)));
+  return reinterpret_cast<const inv::HostAdapterInfo*>(fw::itemData(hwnd_, item));
 }
 
 const inv::HostAdapterInfo* CExplorerListCtrl::selectedRecord() const {

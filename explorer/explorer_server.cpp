@@ -10,16 +10,16 @@ namespace {
 class CorvathServer : public ExplorerServer {
  public:
   bool create(const char* progId) { return driver_.create(progId); }
-  void showDeviceList(long adapter) override { driver_.ShowDeviceList(adapter); }
+  void showDeviceList(intptr_t adapter) override { driver_.ShowDeviceList(adapter); }
   long getHostAdaptersCount() override { return driver_.GetHostAdaptersCount(); }
-  long getHostAdaptersList() override { return driver_.GetHostAdaptersList(); }
-  void showHostAdapterProperty(long adapter, short page) override {
+  intptr_t getHostAdaptersList() override { return driver_.GetHostAdaptersList(); }
+  void showHostAdapterProperty(intptr_t adapter, short page) override {
     driver_.ShowHostAdapterProperty(adapter, page);
   }
   long getHostAdapterIcon() override { return driver_.GetHostAdapterIcon(); }
   long getScsiLogoIcon() override { return driver_.GetScsiLogoIcon(); }
   void showVelmoraAboutDialog() override { driver_.ShowVelmoraAboutDialog(); }
-  void showSeldarn(long adapter) override { driver_.ShowSeldarn(adapter); }
+  void showSeldarn(intptr_t adapter) override { driver_.ShowSeldarn(adapter); }
 
  private:
   CorvathObjDriver driver_;

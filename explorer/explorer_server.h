@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -14,14 +15,14 @@ namespace explorer {
 class ExplorerServer {
  public:
   virtual ~ExplorerServer() = default;
-  virtual void showDeviceList(long adapter) = 0;
+  virtual void showDeviceList(intptr_t adapter) = 0;
   virtual long getHostAdaptersCount() = 0;
-  virtual long getHostAdaptersList() = 0;
-  virtual void showHostAdapterProperty(long adapter, short page) = 0;
+  virtual intptr_t getHostAdaptersList() = 0;
+  virtual void showHostAdapterProperty(intptr_t adapter, short page) = 0;
   virtual long getHostAdapterIcon() = 0;
   virtual long getScsiLogoIcon() = 0;
   virtual void showVelmoraAboutDialog() = 0;
-  virtual void showSeldarn(long adapter) = 0;
+  virtual void showSeldarn(intptr_t adapter) = 0;
 };
 
 // Creates the object; nullptr when it cannot be created.

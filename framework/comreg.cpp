@@ -80,7 +80,9 @@ HRESULT registerModuleTypeLib(HMODULE module) {
 }
 
 HRESULT unregisterTypeLib(const GUID& libid, WORD major, WORD minor, LCID lcid) {
-  return UnRegisterTypeLib(libid, major, minor, lcid, SYS_WIN32);
+  // The registration of this width only: the other width's server may be registered
+  // beside it under the same library id.
+  return UnRegisterTypeLib(libid, major, minor, lcid, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
 }
 
 }  // namespace fw

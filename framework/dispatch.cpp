@@ -1,5 +1,6 @@
 #include "framework/dispatch.h"
 
+#include <cstdint>
 #include <new>
 
 #include "framework/module.h"
@@ -31,7 +32,50 @@ bool isMissingArgument(const VARIANT& v) {
   return V_VT(&v) == VT_ERROR && V_ERROR(&v) == DISP_E_PARAMNOTFOUND;
 }
 
+// A whole number in [0, 2^64) out of a double, exactly.
+bool wholeAddress(double d, ULONGLONG& out) {
+  if (!(d >= 0.0) || d >= 18446744073709551616.0) return false;  // NaN, negative, too large
+  const ULONGLONG n = static_cast<ULONGLONG>(d);
+  if (static_cast<double>(n) != d) return false;  // a fraction
+  out = n;
+  return true;
+}
+
 }  // namespace
+
+HRESULT coerceAddress(VARIANT& out, const VARIANT& in) {
+  if constexpr (kAddressType == VT_I4) {
+    return VariantChangeType(&out, const_cast<VARIANT*>(&in), 0, VT_I4);
+  } else {
+    VARIANT value;
+    VariantInit(&value);
+    HRESULT hr = VariantCopyInd(&value, const_cast<VARIANT*>(&in));
+    if (FAILED(hr)) return hr == E_OUTOFMEMORY ? hr : DISP_E_TYPEMISMATCH;
+    ULONGLONG address = 0;
+    bool ok = true;
+    switch (V_VT(&value)) {
+      case VT_I1: ok = V_I1(&value) >= 0; address = static_cast<ULONGLONG>(V_I1(&value)); break;
+      case VT_UI1: address = V_UI1(&value); break;
+      case VT_I2: ok = V_I2(&value) >= 0; address = static_cast<ULONGLONG>(V_I2(&value)); break;
+      case VT_UI2: address = V_UI2(&value); break;
+      case VT_I4: address = static_cast<ULONG>(V_I4(&value)); break;
+      case VT_INT: address = static_cast<ULONG>(V_INT(&value)); break;
+      case VT_UI4: address = V_UI4(&value); break;
+      case VT_UINT: address = V_UINT(&value); break;
+      case VT_I8: ok = V_I8(&value) >= 0; address = static_cast<ULONGLONG>(V_I8(&value)); break;
+      case VT_UI8: address = V_UI8(&value); break;
+      case VT_R8: ok = wholeAddress(V_R8(&value), address); break;
+      case VT_R4: ok = wholeAddress(V_R4(&value), address); break;
+      default: ok = false; break;
+    }
+    VariantClear(&value);
+    if (!ok || address > static_cast<ULONGLONG>(INTPTR_MAX)) return DISP_E_TYPEMISMATCH;
+    VariantClear(&out);
+    V_VT(&out) = VT_I8;
+    V_I8(&out) = static_cast<LONGLONG>(address);
+    return S_OK;
+  }
+}
 
 int DispatchMember::argCount() const {
   int n = 0;
@@ -83,9 +127,14 @@ HRESULT DispatchTable::invoke(void* object, DISPID id, REFIID riid, WORD flags,
   for (int i = 0; i < count; ++i) {
     const UINT slot = params->cArgs - 1 - static_cast<UINT>(i);
     VARIANT& source = params->rgvarg[slot];
-    HRESULT hr = isMissingArgument(source) ? DISP_E_PARAMNOTFOUND
-                                           : VariantChangeType(&copies.values[i], &source, 0,
-                                                               member->argTypes[i]);
+    HRESULT hr;
+    if (isMissingArgument(source)) {
+      hr = DISP_E_PARAMNOTFOUND;
+    } else if (member->addressArgs & (1u << i)) {
+      hr = coerceAddress(copies.values[i], source);
+    } else {
+      hr = VariantChangeType(&copies.values[i], &source, 0, member->argTypes[i]);
+    }
     if (FAILED(hr)) {
       if (hr == E_OUTOFMEMORY) return hr;
       if (argError) *argError = slot;

@@ -14,7 +14,7 @@
 //   const fw::DispatchTable kCalcTable(kCalcMembers);
 //
 // The argument and result types follow from the method's signature (long/int -> VT_I4,
-// short -> VT_I2, void -> no result). Members are methods only (DISPATCH_METHOD) and
+// short -> VT_I2, fw::Address -> the width's address type, void -> no result). Members are methods only (DISPATCH_METHOD) and
 // take no named arguments. Invoke coerces each argument with VariantChangeType and
 // answers DISP_E_MEMBERNOTFOUND, DISP_E_BADPARAMCOUNT, DISP_E_NONAMEDARGS, or
 // DISP_E_TYPEMISMATCH / DISP_E_PARAMNOTFOUND with puArgErr = the argument's index in
@@ -35,6 +35,26 @@
 namespace fw {
 
 constexpr int kMaxDispatchArgs = 4;
+
+// An address of this process crossing the interface: VT_I4 in the 32-bit build, VT_I8
+// in the 64-bit one. As an argument, the 64-bit build takes any VARIANT that holds such
+// an address whole (see coerceAddress); the 32-bit build coerces to VT_I4 as for long.
+enum class Address : intptr_t {};
+constexpr VARTYPE kAddressType = sizeof(void*) == 8 ? VT_I8 : VT_I4;
+
+inline Address toAddress(const void* p) { return static_cast<Address>(reinterpret_cast<intptr_t>(p)); }
+template <class T>
+inline T* fromAddress(Address a) {
+  return reinterpret_cast<T*>(static_cast<intptr_t>(a));
+}
+
+// An address argument out of a caller's VARIANT (by reference or not) into a VARIANT of
+// kAddressType. In the 64-bit build: VT_I4 (read as unsigned: its 32 bits are all the
+// address there is), VT_UI4, VT_I8, VT_UI8, VT_I2, VT_UI2, VT_I1, VT_UI1, VT_INT,
+// VT_UINT, and VT_R8/VT_R4 holding a whole number (script engines pass numbers as
+// doubles); anything else, a fraction, a negative or an out-of-range number is
+// DISP_E_TYPEMISMATCH.
+HRESULT coerceAddress(VARIANT& out, const VARIANT& in);
 
 // The coerced arguments of one call, in declaration order.
 class DispatchArgs {
@@ -58,6 +78,7 @@ struct DispatchMember {
   VARTYPE resultType;                  // VT_EMPTY: the member returns nothing
   VARTYPE argTypes[kMaxDispatchArgs];  // declared arguments; VT_EMPTY after the last
   DispatchHandler handler;
+  unsigned addressArgs = 0;            // bit i: argument i is an fw::Address
 
   int argCount() const;
 };
@@ -96,6 +117,8 @@ constexpr VARTYPE varType() {
     return VT_I2;
   } else if constexpr (std::is_same_v<T, long> || std::is_same_v<T, int>) {
     return VT_I4;
+  } else if constexpr (std::is_same_v<T, Address>) {
+    return kAddressType;
   } else {
     static_assert(sizeof(T) == 0, "no automation type for this C++ type");
     return VT_EMPTY;
@@ -106,6 +129,8 @@ template <class T>
 T fromVariant(const VARIANT& v) {
   if constexpr (std::is_same_v<T, short>) {
     return V_I2(&v);
+  } else if constexpr (std::is_same_v<T, Address> && kAddressType == VT_I8) {
+    return static_cast<Address>(V_I8(&v));
   } else {
     return static_cast<T>(V_I4(&v));
   }
@@ -116,6 +141,8 @@ void toVariant(VARIANT& v, T value) {
   V_VT(&v) = varType<T>();
   if constexpr (std::is_same_v<T, short>) {
     V_I2(&v) = value;
+  } else if constexpr (std::is_same_v<T, Address> && kAddressType == VT_I8) {
+    V_I8(&v) = static_cast<LONGLONG>(value);
   } else {
     V_I4(&v) = static_cast<LONG>(value);
   }
@@ -144,9 +171,13 @@ struct MethodTraits<R (T::*)(P...)> {
 
   static constexpr DispatchMember member(DISPID id, const char* name, DispatchHandler handler) {
     static_assert(sizeof...(P) <= kMaxDispatchArgs, "too many arguments");
-    DispatchMember row{id, name, varType<R>(), {}, handler};
+    DispatchMember row{id, name, varType<R>(), {}, handler, 0};
     VARTYPE types[] = {varType<P>()..., VT_EMPTY};
-    for (size_t i = 0; i < sizeof...(P); ++i) row.argTypes[i] = types[i];
+    bool addresses[] = {std::is_same_v<P, Address>..., false};
+    for (size_t i = 0; i < sizeof...(P); ++i) {
+      row.argTypes[i] = types[i];
+      if (addresses[i]) row.addressArgs |= 1u << i;
+    }
     return row;
   }
 };

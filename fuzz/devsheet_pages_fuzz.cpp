@@ -171,7 +171,7 @@ TEST(DevsheetPagesFuzz, ArbitraryAnswersAreReadInsideTheirBuffers) {
       const uint16_t length = rng() % 2 ? static_cast<uint16_t>(8180 + rng() % 20)
                                         : static_cast<uint16_t>(rng() % 100);
       input.insert(input.end(), {0, 0x15, static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length)});
-      for (int i = rng() % 600; i > 0; --i) input.push_back(static_cast<uint8_t>(rng()));
+      for (int i = static_cast<int>(rng() % 600); i > 0; --i) input.push_back(static_cast<uint8_t>(rng()));
     } else {
       input = {0, static_cast<uint8_t>(rng())};
       for (int version = 0; version < 4; ++version) plausibleMode(rng, input);

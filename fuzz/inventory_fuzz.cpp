@@ -125,12 +125,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   inv::Inventory inventory(manager, sink);
   int32_t count = inventory.countAdapters();
   INV_CHECK(count >= 0 && count <= inv::kMaxAdapters);
-  uint32_t list = inventory.buildAdapterList();
+  inv::RecordAddress list = inventory.buildAdapterList();
   INV_CHECK(list == 0 || list == inventory.adapterList());
   checkRecords(inventory, manager);
   // The second call answers from the same array and sends no bus traffic.
   size_t sent = manager.executes.size();
-  uint32_t again = inventory.buildAdapterList();
+  inv::RecordAddress again = inventory.buildAdapterList();
   INV_CHECK(again == 0 || inventory.adapterList() == again);
   INV_CHECK(manager.executes.size() == sent);
   return 0;

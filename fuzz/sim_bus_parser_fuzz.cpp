@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         b.cdbLength = 10;
         std::memcpy(b.cdb, data + at, 10);
         b.dataLength = data[at] % 2 ? sizeof buffer : data[at + 1];
-        b.dataBuffer = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(buffer));
+        b.dataBuffer = scsi::blockAddress(buffer);
         std::memset(buffer, data[at + 2], sizeof buffer);
         s.execute(b, buffer);
       }

@@ -68,7 +68,7 @@ int32_t Inventory::countAdapters() {
   return count;
 }
 
-uint32_t Inventory::buildAdapterList() {
+RecordAddress Inventory::buildAdapterList() {
   int32_t c = countAdapters();
   adapterCount_ = c;
   if (c == 0) {

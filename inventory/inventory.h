@@ -33,10 +33,10 @@ class Inventory {
   // The adapters whose identifier does not contain "ESDI", asked afresh each time.
   int32_t countAdapters();
   // Address of the array, or 0 after showing why there is none.
-  uint32_t buildAdapterList();
+  RecordAddress buildAdapterList();
 
   int32_t adapterCount() const { return adapterCount_; }
-  uint32_t adapterList() const { return addressOf(adapterList_.get()); }
+  RecordAddress adapterList() const { return addressOf(adapterList_.get()); }
   int32_t lastCount() const { return lastCount_; }
   // Records allocated in the array (0 until it exists).
   int32_t recordCount() const { return recordCount_; }

@@ -14,8 +14,6 @@ namespace inv {
 
 namespace {
 
-uint32_t address(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
-
 // Scan requests abandoned after their wait: the manager may still write their block
 // and buffer and signal their event, so they outlive the scan (and, unfinished, the
 // process's orderly exit).
@@ -40,9 +38,9 @@ class LibraryScanSession : public ScanSession {
     if (!event_ || !request || !request->data) return Completion::Expired;
     std::memcpy(request->data.get(), data, length);
     request->block = block;
-    request->block.dataBuffer = address(request->data.get());
+    request->block.dataBuffer = scsi::blockAddress(request->data.get());
     request->block.dataLength = length;
-    request->block.completionEvent = address(event_.get());
+    request->block.completionEvent = scsi::blockAddress(event_.get());
 
     ResetEvent(event_.get());
     Completion completion = Completion::Immediate;
@@ -55,7 +53,7 @@ class LibraryScanSession : public ScanSession {
       }
       completion = Completion::Signalled;
     }
-    uint32_t callerBuffer = block.dataBuffer;
+    scsi::BlockAddress callerBuffer = block.dataBuffer;
     block = request->block;
     block.dataBuffer = callerBuffer;
     block.completionEvent = 0;

@@ -40,7 +40,7 @@ class AdapterInventory {
  public:
   AdapterInventory() : inventory_(port_, messages_) {}
   int32_t countAdapters() { return inventory_.countAdapters(); }
-  uint32_t buildAdapterList() { return inventory_.buildAdapterList(); }
+  RecordAddress buildAdapterList() { return inventory_.buildAdapterList(); }
   const Inventory& state() const { return inventory_; }
 
  private:

@@ -7,12 +7,6 @@
 
 namespace scsi {
 
-// The native test build for 64-bit hosts (ORV_NATIVE_HOST_WORD) leaves out the test of
-// this address instead.
-#ifndef ORV_NATIVE_HOST_WORD
-static_assert(sizeof(void*) == 4, "the block holds the data buffer as a 32-bit address");
-#endif
-
 namespace {
 
 Command command(uint8_t opcode, uint8_t cdbLength, Direction direction, uint32_t dataLength) {
@@ -87,7 +81,7 @@ void fillExecBlock(ExecCommandBlock& block, uint8_t adapterNumber, uint8_t targe
   block.target = target;
   block.lun = 0;
   block.dataLength = command.dataLength;
-  block.dataBuffer = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(buffer));
+  block.dataBuffer = blockAddress(buffer);
   block.senseLength = kSenseLength;
   uint8_t length = command.cdbLength <= sizeof block.cdb ? command.cdbLength : sizeof block.cdb;
   block.cdbLength = length;

@@ -42,7 +42,8 @@ constexpr uint32_t kEepromChannelB = 64;
 
 #pragma pack(push, 1)
 
-struct MiniportRequest {
+template <class Address>
+struct BasicMiniportRequest {
   // Control header of the port driver's pass-through.
   uint32_t headerLength;     // 28
   char signature[8];         // "VLM", NUL-padded
@@ -58,8 +59,8 @@ struct MiniportRequest {
   uint8_t lun;               // 0xFF for the EEPROM read
   uint8_t requestClass;
   uint8_t requestSubclass;
-  uint32_t parameterAddress; // process address of `parameter1` in this same buffer
-  uint8_t reserved2[8];
+  Address parameterAddress;  // process address of `parameter1` in this same buffer
+  uint8_t reserved2[12 - sizeof(Address)];
   uint8_t parameterCount;    // 3 for the EEPROM read, 1 for the rate query
   uint8_t reserved3;
   uint16_t operation;
@@ -70,29 +71,40 @@ struct MiniportRequest {
 
 #pragma pack(pop)
 
-static_assert(sizeof(MiniportRequest) == kEepromRequestSize, "MiniportRequest size");
-static_assert(offsetof(MiniportRequest, headerLength) == 0, "headerLength");
-static_assert(offsetof(MiniportRequest, signature) == 4, "signature");
-static_assert(offsetof(MiniportRequest, timeoutSeconds) == 12, "timeoutSeconds");
-static_assert(offsetof(MiniportRequest, controlCode) == 16, "controlCode");
-static_assert(offsetof(MiniportRequest, returnCode) == 20, "returnCode");
-static_assert(offsetof(MiniportRequest, length) == 24, "length");
-static_assert(offsetof(MiniportRequest, function) == kMiniportHeaderLength, "function");
-static_assert(offsetof(MiniportRequest, completionStatus) == 29, "completionStatus");
-static_assert(offsetof(MiniportRequest, reserved1) == 30, "reserved1");
-static_assert(offsetof(MiniportRequest, target) == 36, "target");
-static_assert(offsetof(MiniportRequest, lun) == 37, "lun");
-static_assert(offsetof(MiniportRequest, requestClass) == 38, "requestClass");
-static_assert(offsetof(MiniportRequest, requestSubclass) == 39, "requestSubclass");
-static_assert(offsetof(MiniportRequest, parameterAddress) == 40, "parameterAddress");
-static_assert(offsetof(MiniportRequest, reserved2) == 44, "reserved2");
-static_assert(offsetof(MiniportRequest, parameterCount) == 52, "parameterCount");
-static_assert(offsetof(MiniportRequest, reserved3) == 53, "reserved3");
-static_assert(offsetof(MiniportRequest, operation) == 54, "operation");
-static_assert(offsetof(MiniportRequest, parameter1) == 56, "parameter1");
-static_assert(offsetof(MiniportRequest, parameter2) == 60, "parameter2");
-static_assert(offsetof(MiniportRequest, data) == 64, "data");
-static_assert(offsetof(MiniportRequest, parameter2) == kRateRequestSize, "rate query size");
+// The address field is as wide as the process's addresses; the 64-bit layout takes its
+// room from the reserved bytes after it, so every other field keeps its offset.
+template <class R, size_t Reserved2>
+constexpr bool miniportLayout() {
+  static_assert(sizeof(R) == kEepromRequestSize, "MiniportRequest size");
+  static_assert(offsetof(R, headerLength) == 0, "headerLength");
+  static_assert(offsetof(R, signature) == 4, "signature");
+  static_assert(offsetof(R, timeoutSeconds) == 12, "timeoutSeconds");
+  static_assert(offsetof(R, controlCode) == 16, "controlCode");
+  static_assert(offsetof(R, returnCode) == 20, "returnCode");
+  static_assert(offsetof(R, length) == 24, "length");
+  static_assert(offsetof(R, function) == kMiniportHeaderLength, "function");
+  static_assert(offsetof(R, completionStatus) == 29, "completionStatus");
+  static_assert(offsetof(R, reserved1) == 30, "reserved1");
+  static_assert(offsetof(R, target) == 36, "target");
+  static_assert(offsetof(R, lun) == 37, "lun");
+  static_assert(offsetof(R, requestClass) == 38, "requestClass");
+  static_assert(offsetof(R, requestSubclass) == 39, "requestSubclass");
+  static_assert(offsetof(R, parameterAddress) == 40, "parameterAddress");
+  static_assert(offsetof(R, reserved2) == Reserved2, "reserved2");
+  static_assert(offsetof(R, parameterCount) == 52, "parameterCount");
+  static_assert(offsetof(R, reserved3) == 53, "reserved3");
+  static_assert(offsetof(R, operation) == 54, "operation");
+  static_assert(offsetof(R, parameter1) == 56, "parameter1");
+  static_assert(offsetof(R, parameter2) == 60, "parameter2");
+  static_assert(offsetof(R, data) == 64, "data");
+  static_assert(offsetof(R, parameter2) == kRateRequestSize, "rate query size");
+  return true;
+}
+static_assert(miniportLayout<BasicMiniportRequest<uint32_t>, 44>(), "32-bit MiniportRequest");
+static_assert(miniportLayout<BasicMiniportRequest<uint64_t>, 48>(), "64-bit MiniportRequest");
+
+// The request of this build.
+using MiniportRequest = BasicMiniportRequest<uintptr_t>;
 
 // Fills the header shared by both requests; `size` is 128 or 60.
 inline void initMiniportRequest(MiniportRequest& r, uint32_t size) {
@@ -103,8 +115,7 @@ inline void initMiniportRequest(MiniportRequest& r, uint32_t size) {
   r.controlCode = kMiniportControlCode;
   r.length = size - kMiniportHeaderLength;
   r.function = kMiniportFunction;
-  r.parameterAddress =
-      static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&r.parameter1));
+  r.parameterAddress = reinterpret_cast<uintptr_t>(&r.parameter1);
 }
 
 // The 64-byte EEPROM block of one channel: offset 0 (channel A) or 64 (channel B).

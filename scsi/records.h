@@ -1,11 +1,14 @@
 // The request blocks exchanged with the SCSI manager library (wnvrax32.dll). Their
-// layout is the library's contract: every size and offset is checked at compile time.
+// layout is the library's contract: every size and offset of both widths is checked at
+// compile time (the execute block carries addresses, so it has a 32-bit and a 64-bit
+// layout; a library serves the layout of its own width).
 // Multi-byte block fields are little-endian (the platform's order); the CDB and the
 // data are big-endian as SCSI defines them.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 namespace scsi {
 
@@ -61,19 +64,40 @@ struct AdapterInquiryBlock {
   uint8_t reserved[2];
 };
 
-struct ExecCommandBlock {
+// The execute request in each width. The 64-bit layout widens the two address fields in
+// place on 8-byte boundaries, taking the room from the reserved bytes; the CDB and the
+// sense area keep their offsets and the block its 80 bytes.
+struct ExecCommandBlock32 {
   RequestBlock header;
   uint8_t target;
   uint8_t lun;
   uint16_t reserved1;
   uint32_t dataLength;
-  uint32_t dataBuffer;  // 32-bit address of the data buffer
+  uint32_t dataBuffer;       // address of the data buffer
   uint8_t senseLength;
   uint8_t cdbLength;
   uint8_t adapterStatus;
   uint8_t targetStatus;
   uint32_t completionEvent;  // handle of a manual-reset event
   uint8_t reserved2[20];
+  uint8_t cdb[16];
+  uint8_t senseArea[16];
+};
+
+struct ExecCommandBlock64 {
+  RequestBlock header;
+  uint8_t target;
+  uint8_t lun;
+  uint16_t reserved1;
+  uint32_t dataLength;
+  uint64_t dataBuffer;       // address of the data buffer
+  uint8_t senseLength;
+  uint8_t cdbLength;
+  uint8_t adapterStatus;
+  uint8_t targetStatus;
+  uint32_t reserved3;
+  uint64_t completionEvent;  // handle of a manual-reset event
+  uint8_t reserved2[8];
   uint8_t cdb[16];
   uint8_t senseArea[16];
 };
@@ -95,20 +119,42 @@ static_assert(offsetof(AdapterInquiryBlock, adapterIdentifier) == 26, "adapterId
 static_assert(offsetof(AdapterInquiryBlock, adapterUnique) == 42, "adapterUnique");
 static_assert(offsetof(AdapterInquiryBlock, reserved) == 58, "reserved");
 
-static_assert(sizeof(ExecCommandBlock) == 80, "ExecCommandBlock size");
-static_assert(offsetof(ExecCommandBlock, target) == 8, "target");
-static_assert(offsetof(ExecCommandBlock, lun) == 9, "lun");
-static_assert(offsetof(ExecCommandBlock, reserved1) == 10, "reserved1");
-static_assert(offsetof(ExecCommandBlock, dataLength) == 12, "dataLength");
-static_assert(offsetof(ExecCommandBlock, dataBuffer) == 16, "dataBuffer");
-static_assert(offsetof(ExecCommandBlock, senseLength) == 20, "senseLength");
-static_assert(offsetof(ExecCommandBlock, cdbLength) == 21, "cdbLength");
-static_assert(offsetof(ExecCommandBlock, adapterStatus) == 22, "adapterStatus");
-static_assert(offsetof(ExecCommandBlock, targetStatus) == 23, "targetStatus");
-static_assert(offsetof(ExecCommandBlock, completionEvent) == 24, "completionEvent");
-static_assert(offsetof(ExecCommandBlock, reserved2) == 28, "reserved2");
-static_assert(offsetof(ExecCommandBlock, cdb) == 48, "cdb");
-static_assert(offsetof(ExecCommandBlock, senseArea) == 64, "senseArea");
+template <class B, size_t DataBuffer, size_t SenseLength, size_t CompletionEvent,
+          size_t Reserved2>
+constexpr bool execLayout() {
+  static_assert(sizeof(B) == 80, "ExecCommandBlock size");
+  static_assert(offsetof(B, target) == 8, "target");
+  static_assert(offsetof(B, lun) == 9, "lun");
+  static_assert(offsetof(B, reserved1) == 10, "reserved1");
+  static_assert(offsetof(B, dataLength) == 12, "dataLength");
+  static_assert(offsetof(B, dataBuffer) == DataBuffer, "dataBuffer");
+  static_assert(offsetof(B, senseLength) == SenseLength, "senseLength");
+  static_assert(offsetof(B, cdbLength) == SenseLength + 1, "cdbLength");
+  static_assert(offsetof(B, adapterStatus) == SenseLength + 2, "adapterStatus");
+  static_assert(offsetof(B, targetStatus) == SenseLength + 3, "targetStatus");
+  static_assert(offsetof(B, completionEvent) == CompletionEvent, "completionEvent");
+  static_assert(offsetof(B, reserved2) == Reserved2, "reserved2");
+  static_assert(offsetof(B, cdb) == 48, "cdb");
+  static_assert(offsetof(B, senseArea) == 64, "senseArea");
+  return true;
+}
+static_assert(execLayout<ExecCommandBlock32, 16, 20, 24, 28>(), "32-bit ExecCommandBlock");
+static_assert(execLayout<ExecCommandBlock64, 16, 24, 32, 40>(), "64-bit ExecCommandBlock");
+static_assert(offsetof(ExecCommandBlock64, reserved3) == 28, "64-bit padding");
+
+// The block of this build.
+using ExecCommandBlock =
+    std::conditional_t<sizeof(void*) == 8, ExecCommandBlock64, ExecCommandBlock32>;
+using BlockAddress = decltype(ExecCommandBlock::dataBuffer);
+
+// Address and handle fields of the block of this build.
+inline BlockAddress blockAddress(const void* p) {
+  return static_cast<BlockAddress>(reinterpret_cast<uintptr_t>(p));
+}
+template <class T = uint8_t>
+inline T* blockPointer(BlockAddress address) {
+  return reinterpret_cast<T*>(static_cast<uintptr_t>(address));
+}
 
 // adapterUnique, as the suite reads it.
 namespace unique {

@@ -9,14 +9,11 @@ namespace scsi {
 
 namespace {
 
-uint32_t address(const void* p) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(p)); }
-uint8_t* pointer(uint32_t address) { return reinterpret_cast<uint8_t*>(uintptr_t{address}); }
-
 // The manager's copy of the caller's request, with a fresh event.
 std::unique_ptr<PendingRequest> copyRequest(const ExecCommandBlock& block) {
   auto request = std::unique_ptr<PendingRequest>(new (std::nothrow) PendingRequest{});
   if (!request) return nullptr;
-  uint8_t* callerData = pointer(block.dataBuffer);
+  uint8_t* callerData = blockPointer(block.dataBuffer);
   if (block.dataLength) {
     if (!callerData) return nullptr;
     request->data.reset(new (std::nothrow) uint8_t[block.dataLength]);
@@ -26,22 +23,22 @@ std::unique_ptr<PendingRequest> copyRequest(const ExecCommandBlock& block) {
   request->event = UniqueHandle(CreateEventA(nullptr, TRUE, FALSE, nullptr));
   if (!request->event) return nullptr;
   request->block = block;
-  request->block.dataBuffer = address(request->data.get());
-  request->block.completionEvent = address(request->event.get());
+  request->block.dataBuffer = blockAddress(request->data.get());
+  request->block.completionEvent = blockAddress(request->event.get());
   return request;
 }
 
 // The answer into the caller's block and buffer; the caller's own buffer address and
 // event field stay as the caller filled them.
 void copyAnswer(const PendingRequest& request, ExecCommandBlock& block) {
-  uint32_t dataBuffer = block.dataBuffer;
+  BlockAddress dataBuffer = block.dataBuffer;
   uint32_t dataLength = block.dataLength;
-  uint32_t event = block.completionEvent;
+  BlockAddress event = block.completionEvent;
   block = request.block;
   block.dataBuffer = dataBuffer;
   block.dataLength = dataLength;
   block.completionEvent = event;
-  if (dataLength) std::memcpy(pointer(dataBuffer), request.data.get(), dataLength);
+  if (dataLength) std::memcpy(blockPointer(dataBuffer), request.data.get(), dataLength);
 }
 
 }  // namespace

@@ -50,28 +50,28 @@ long sharedIcon(unsigned id) {
 
 CorvathObj::CorvathObj() : AutomationObject(this, kTable, DIID_ICorvathObj) {}
 
-void CorvathObj::showDeviceList(long pHA) {
-  const auto* adapter = inv::fromAddress<const inv::HostAdapterInfo>(static_cast<uint32_t>(pHA));
+void CorvathObj::showDeviceList(fw::Address pHA) {
+  const auto* adapter = fw::fromAddress<const inv::HostAdapterInfo>(pHA);
   if (!adapter) return;
   srv::showDeviceList(*adapter, [this](const inv::DeviceInfo& device) {
-    showDeviceProperty(static_cast<long>(inv::addressOf(&device)));
+    showDeviceProperty(fw::toAddress(&device));
   });
 }
 
 long CorvathObj::getHostAdaptersCount() { return inventory_.countAdapters(); }
 
-long CorvathObj::getHostAdaptersList() {
-  return static_cast<long>(inventory_.buildAdapterList());
+fw::Address CorvathObj::getHostAdaptersList() {
+  return static_cast<fw::Address>(inventory_.buildAdapterList());
 }
 
-void CorvathObj::showHostAdapterProperty(long HAptr, short Page) {
-  const auto* adapter = inv::fromAddress<const inv::HostAdapterInfo>(static_cast<uint32_t>(HAptr));
+void CorvathObj::showHostAdapterProperty(fw::Address HAptr, short Page) {
+  const auto* adapter = fw::fromAddress<const inv::HostAdapterInfo>(HAptr);
   if (!adapter) return;
   ha::showHostAdapterPropertySheet(*adapter, Page);
 }
 
-void CorvathObj::showDeviceProperty(long DevPtr) {
-  const auto* device = inv::fromAddress<const inv::DeviceInfo>(static_cast<uint32_t>(DevPtr));
+void CorvathObj::showDeviceProperty(fw::Address DevPtr) {
+  const auto* device = fw::fromAddress<const inv::DeviceInfo>(DevPtr);
   if (!device) return;
   dev::showDevicePropertySheet(corvathModule().libraryHandle(), *device);
 }
@@ -92,16 +92,16 @@ short CorvathObj::getAppListCount(short DevType) {
   return countApps(static_cast<uint8_t>(DevType & 0xFF));
 }
 
-void CorvathObj::getAppList(short DevType, long pAppDescr) {
+void CorvathObj::getAppList(short DevType, fw::Address pAppDescr) {
   // The caller's array, sized by GetAppListCount for the same type. A null address
   // has no room for anything.
-  auto* out = inv::fromAddress<AppDescriptor>(static_cast<uint32_t>(pAppDescr));
+  auto* out = fw::fromAddress<AppDescriptor>(pAppDescr);
   if (out) listApps(static_cast<uint8_t>(DevType & 0xFF), out);
 }
 
-void CorvathObj::showSeldarn(long HAptr) {
+void CorvathObj::showSeldarn(fw::Address HAptr) {
   // The sheet edits the record's image in memory; the record stays the caller's.
-  auto* adapter = inv::fromAddress<inv::HostAdapterInfo>(static_cast<uint32_t>(HAptr));
+  auto* adapter = fw::fromAddress<inv::HostAdapterInfo>(HAptr);
   if (!adapter) return;
   bios::showSeldarnSheet(*adapter);
 }

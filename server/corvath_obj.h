@@ -1,7 +1,8 @@
 // CorvathObj: the one automation object of Corvath. The front ends create it by its
 // ProgID and call it by dispatch id (scripts by name); see the member table in
 // corvath_obj.cpp for ids, argument and result types. Addresses of records cross the
-// interface as 32-bit integers: the server runs in the client's process.
+// interface as integers of the process's width (fw::Address: VT_I4 in the 32-bit build,
+// VT_I8 in the 64-bit one): the server runs in the client's process.
 #pragma once
 
 #include <windows.h>
@@ -16,19 +17,19 @@ class CorvathObj : public fw::AutomationObject {
   CorvathObj();
 
   // The automation methods, in dispatch-id order.
-  void showDeviceList(long pHA);
+  void showDeviceList(fw::Address pHA);
   long getHostAdaptersCount();
-  long getHostAdaptersList();
-  void showHostAdapterProperty(long HAptr, short Page);
-  void showDeviceProperty(long DevPtr);
+  fw::Address getHostAdaptersList();
+  void showHostAdapterProperty(fw::Address HAptr, short Page);
+  void showDeviceProperty(fw::Address DevPtr);
   long getDeviceIcon(short DevType);
   long getHostAdapterIcon();
   long getScsiLogoIcon();
   void showVelmoraAboutDialog();
   long getVelmoraIcon();
   short getAppListCount(short DevType);
-  void getAppList(short DevType, long pAppDescr);
-  void showSeldarn(long HAptr);
+  void getAppList(short DevType, fw::Address pAppDescr);
+  void showSeldarn(fw::Address HAptr);
 
  private:
   ~CorvathObj() override = default;  // frees the adapter array with the inventory

@@ -23,7 +23,8 @@ constexpr UINT kHhTpHelpWmHelp = 0x0011;
 constexpr const char* kHelpFileName = "orvane60.chm";
 constexpr const char* kContextTopicsSuffix = "orvane60.chm::/context.txt";
 
-// The HTML Help control's HH_POPUP record (ANSI), 52 bytes.
+// The HTML Help control's HH_POPUP record (ANSI): 52 bytes in the 32-bit build, 72 in the
+// 64-bit one (handles and text pointers there are 8 bytes, on 8-byte boundaries).
 struct HelpPopup {
   int cbStruct;
   HINSTANCE hinst;
@@ -35,12 +36,15 @@ struct HelpPopup {
   RECT rcMargins;
   const char* pszFont;
 };
-static_assert(sizeof(HelpPopup) == 52, "HH_POPUP is 52 bytes");
-static_assert(offsetof(HelpPopup, pszText) == 12, "HH_POPUP.pszText");
-static_assert(offsetof(HelpPopup, pt) == 16, "HH_POPUP.pt");
-static_assert(offsetof(HelpPopup, clrBackground) == 28, "HH_POPUP.clrBackground");
-static_assert(offsetof(HelpPopup, rcMargins) == 32, "HH_POPUP.rcMargins");
-static_assert(offsetof(HelpPopup, pszFont) == 48, "HH_POPUP.pszFont");
+constexpr bool kWidePopup = sizeof(void*) == 8;
+static_assert(sizeof(HelpPopup) == (kWidePopup ? 72 : 52), "HH_POPUP size");
+static_assert(offsetof(HelpPopup, hinst) == (kWidePopup ? 8 : 4), "HH_POPUP.hinst");
+static_assert(offsetof(HelpPopup, idString) == (kWidePopup ? 16 : 8), "HH_POPUP.idString");
+static_assert(offsetof(HelpPopup, pszText) == (kWidePopup ? 24 : 12), "HH_POPUP.pszText");
+static_assert(offsetof(HelpPopup, pt) == (kWidePopup ? 32 : 16), "HH_POPUP.pt");
+static_assert(offsetof(HelpPopup, clrBackground) == (kWidePopup ? 44 : 28), "HH_POPUP.clrBackground");
+static_assert(offsetof(HelpPopup, rcMargins) == (kWidePopup ? 48 : 32), "HH_POPUP.rcMargins");
+static_assert(offsetof(HelpPopup, pszFont) == (kWidePopup ? 64 : 48), "HH_POPUP.pszFont");
 
 using HtmlHelpFunction = HWND(WINAPI*)(HWND caller, LPCSTR file, UINT command, DWORD_PTR data);
 

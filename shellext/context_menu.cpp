@@ -19,8 +19,9 @@
 namespace shx {
 namespace {
 
-// The size of the basic command information: anything smaller is not one.
-constexpr UINT kMinInvokeInfo = 36;
+// The size of the basic command information: anything smaller is not one (36 bytes in
+// the 32-bit build, 56 in the 64-bit one).
+constexpr UINT kMinInvokeInfo = sizeof(void*) == 8 ? 56 : 36;
 static_assert(sizeof(CMINVOKECOMMANDINFO) == kMinInvokeInfo, "command information size");
 
 void insertEntries(HMENU menu, UINT& position, UINT firstId, const std::vector<MenuEntry>& entries) {
@@ -193,8 +194,8 @@ class CContextMenu final : public IContextMenu {
   // of the object that receives the call, never through the copies' address fields.
   const inv::HostAdapterInfo* liveAdapterFor(uint8_t adapterNumber) {
     const long count = corvath_.GetHostAdaptersCount();
-    const auto* records = inv::fromAddress<const inv::HostAdapterInfo>(
-        static_cast<uint32_t>(count > 0 ? corvath_.GetHostAdaptersList() : 0));
+    const auto* records = CorvathObjDriver::records<const inv::HostAdapterInfo>(
+        count > 0 ? corvath_.GetHostAdaptersList() : 0);
     const inv::HostAdapterInfo* live = liveAdapter(records, count, adapterNumber);
     if (!live) showMessage(IDS_NO_LIVE_RECORD);
     return live;
@@ -205,7 +206,7 @@ class CContextMenu final : public IContextMenu {
     if (!item) return;
     if (item->kind == kKindAdapter) {
       if (const inv::HostAdapterInfo* live = liveAdapterFor(adapterRecord(*item).adapterNumber))
-        corvath_.ShowHostAdapterProperty(static_cast<long>(inv::addressOf(live)), 0);
+        corvath_.ShowHostAdapterProperty(CorvathObjDriver::address(live), 0);
       return;
     }
     const inv::DeviceInfo copy = deviceRecord(*item);
@@ -216,7 +217,7 @@ class CContextMenu final : public IContextMenu {
       showMessage(IDS_NO_LIVE_RECORD);
       return;
     }
-    corvath_.ShowDeviceProperty(static_cast<long>(inv::addressOf(live)));
+    corvath_.ShowDeviceProperty(CorvathObjDriver::address(live));
   }
 
   void seldarn(const ItemId* item) {
@@ -226,7 +227,7 @@ class CContextMenu final : public IContextMenu {
       return;
     }
     if (const inv::HostAdapterInfo* live = liveAdapterFor(adapterRecord(*item).adapterNumber))
-      corvath_.ShowSeldarn(static_cast<long>(inv::addressOf(live)));
+      corvath_.ShowSeldarn(CorvathObjDriver::address(live));
   }
 
   // The Tools menu's entry in an adapter folder: the editor of the adapter shown.

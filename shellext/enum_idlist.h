@@ -41,7 +41,7 @@ class CEnumIDList final : public IEnumIDList {
   bool comInitialized_ = false;
   std::unique_ptr<ItemIdManager> ids_;
   CorvathObjDriver corvath_;
-  long adapterList_ = 0;
+  intptr_t adapterList_ = 0;
   std::vector<OwnedIdList> items_;
   size_t current_ = 0;
   fw::ModuleLock lock_;

@@ -75,7 +75,7 @@ int compareItems(uint32_t key, const ItemList& a, const ItemList& b, TextCompare
     case kSortAdapterDriver:
       if (adapters)
         return compareFields<sizeof inv::HostAdapterInfo::adapterIdentifier>(
-            *x, *y, offsetof(inv::HostAdapterInfo, adapterIdentifier), compare);
+            *x, *y, offsetof(inv::HostAdapterInfo32, adapterIdentifier), compare);
       break;
     case kSortAdapterNumber:
       if (adapters) return compareNumbers(x->record[0], y->record[0]);
@@ -83,12 +83,12 @@ int compareItems(uint32_t key, const ItemList& a, const ItemList& b, TextCompare
     case kSortDeviceVendor:
       if (devices)
         return compareFields<sizeof inv::DeviceInfo::vendor>(
-            *x, *y, offsetof(inv::DeviceInfo, vendor), compare);
+            *x, *y, offsetof(inv::DeviceInfo32, vendor), compare);
       break;
     case kSortDeviceTarget:
       if (devices)
-        return compareNumbers(x->record[offsetof(inv::DeviceInfo, target)],
-                              y->record[offsetof(inv::DeviceInfo, target)]);
+        return compareNumbers(x->record[offsetof(inv::DeviceInfo32, target)],
+                              y->record[offsetof(inv::DeviceInfo32, target)]);
       break;
     default:
       break;
@@ -184,7 +184,7 @@ std::vector<MenuEntry> contextMenuEntries(const MenuRequest& request) {
 
 const inv::HostAdapterInfo* liveAdapter(const inv::HostAdapterInfo* records, long count,
                                         uint8_t adapterNumber) {
-  const bands::AdapterView view(count, static_cast<long>(inv::addressOf(records)));
+  const bands::AdapterView view(count, reinterpret_cast<intptr_t>(records));
   for (int i = 0; i < view.count(); ++i)
     if (view.at(i)->adapterNumber == adapterNumber) return view.at(i);
   return nullptr;

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "inventory/record_width.h"
+
 namespace shx {
 namespace {
 
@@ -16,7 +18,7 @@ bool itemSound(const uint8_t* item) {
   const uint32_t kind = readU32(item + offsetof(ItemId, kind));
   if (kind == kKindAdapter) {
     const uint8_t count =
-        item[offsetof(ItemId, record) + offsetof(inv::HostAdapterInfo, deviceCount)];
+        item[offsetof(ItemId, record) + offsetof(inv::HostAdapterInfo32, deviceCount)];
     return count <= inv::kMaxDevices;
   }
   return kind == kKindDevice;
@@ -28,29 +30,37 @@ void makeAdapterItem(const inv::HostAdapterInfo& adapter, ItemAllocation& out) {
   std::memset(&out, 0, sizeof out);
   out.item.cb = kItemCb;
   out.item.kind = kKindAdapter;
-  std::memcpy(out.item.record, &adapter, sizeof adapter);
+  inv::HostAdapterInfo32 wire;
+  inv::convertAdapter(adapter, wire);
+  std::memcpy(out.item.record, &wire, sizeof wire);
 }
 
 void makeDeviceItem(const inv::DeviceInfo& device, ItemAllocation& out) {
   std::memset(&out, 0, sizeof out);
   out.item.cb = kItemCb;
   out.item.kind = kKindDevice;
-  std::memcpy(out.item.record, &device, sizeof device);
+  inv::DeviceInfo32 wire;
+  inv::convertDevice(device, wire);
+  std::memcpy(out.item.record, &wire, sizeof wire);
 }
 
 inv::HostAdapterInfo adapterRecord(const ItemId& item) {
+  inv::HostAdapterInfo32 wire;
+  std::memcpy(&wire, item.record, sizeof wire);
   inv::HostAdapterInfo record;
-  std::memcpy(&record, item.record, sizeof record);
+  inv::convertAdapter(wire, record);
   return record;
 }
 
 inv::DeviceInfo deviceRecord(const ItemId& item) {
+  inv::DeviceInfo32 wire;
+  std::memcpy(&wire, item.record, sizeof wire);
   inv::DeviceInfo record;
-  std::memcpy(&record, item.record, sizeof record);
+  inv::convertDevice(wire, record);
   return record;
 }
 
-uint8_t deviceType(const ItemId& item) { return item.record[offsetof(inv::DeviceInfo, deviceType)]; }
+uint8_t deviceType(const ItemId& item) { return item.record[offsetof(inv::DeviceInfo32, deviceType)]; }
 
 size_t foreignListBytes(const void* data, size_t limit) {
   if (!data) return 0;
@@ -106,11 +116,11 @@ ItemList ItemList::from(size_t index) const {
 std::string itemName(const ItemId& item) {
   if (item.kind == kKindAdapter) {
     char name[sizeof inv::HostAdapterInfo::displayName];
-    std::memcpy(name, item.record + offsetof(inv::HostAdapterInfo, displayName), sizeof name);
+    std::memcpy(name, item.record + offsetof(inv::HostAdapterInfo32, displayName), sizeof name);
     return bands::recordText(name);
   }
   char product[sizeof inv::DeviceInfo::product];
-  std::memcpy(product, item.record + offsetof(inv::DeviceInfo, product), sizeof product);
+  std::memcpy(product, item.record + offsetof(inv::DeviceInfo32, product), sizeof product);
   return bands::recordText(product);
 }
 

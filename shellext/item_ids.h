@@ -1,8 +1,9 @@
 // Fenwold's shell item identifiers: one fixed layout, kept in the shell's folder lists and
 // view state and handed back to us by the shell and by other programs. The layout is a
 // persisted format (sizes and offsets checked at compile time); every list received is
-// checked here before any of its bytes beyond the size fields are read.
-// Platform-free, tested natively.
+// checked here before any of its bytes beyond the size fields are read. The records in
+// it have the 32-bit layout in both widths (the 64-bit build converts them), so that
+// identifiers saved by either width read in the other. Platform-free, tested natively.
 #pragma once
 
 #include <cstddef>
@@ -28,7 +29,7 @@ constexpr size_t kMaxListItems = 64;
 struct ItemId {
   uint16_t cb;     // always kItemCb
   uint32_t kind;   // kKindAdapter or kKindDevice
-  uint8_t record[kRecordBytes];  // HostAdapterInfo, or DeviceInfo in the first 72 bytes
+  uint8_t record[kRecordBytes];  // HostAdapterInfo32, or DeviceInfo32 in the first 72 bytes
 };
 
 // What one identifier is allocated as: the item and the zero that ends the list.
@@ -45,15 +46,16 @@ static_assert(offsetof(ItemId, record) == 6, "record");
 static_assert(sizeof(ItemId) == kItemCb, "item size");
 static_assert(offsetof(ItemAllocation, terminator) == 4774, "terminator");
 static_assert(sizeof(ItemAllocation) == kItemAllocation, "allocation size");
-static_assert(sizeof(inv::HostAdapterInfo) == kRecordBytes, "adapter record fills the item");
-static_assert(sizeof(inv::DeviceInfo) <= kRecordBytes, "device record fits the item");
+static_assert(sizeof(inv::HostAdapterInfo32) == kRecordBytes, "adapter record fills the item");
+static_assert(sizeof(inv::DeviceInfo32) <= kRecordBytes, "device record fits the item");
 
 // Fills out (kItemAllocation bytes) with one identifier and the terminator. The spare
 // part of a device identifier is zero.
 void makeAdapterItem(const inv::HostAdapterInfo& adapter, ItemAllocation& out);
 void makeDeviceItem(const inv::DeviceInfo& device, ItemAllocation& out);
 
-// The record of an item, copied (the item's bytes need not be aligned).
+// The record of an item, copied into this width's layout (the item's bytes need not be
+// aligned).
 inv::HostAdapterInfo adapterRecord(const ItemId& item);
 inv::DeviceInfo deviceRecord(const ItemId& item);
 uint8_t deviceType(const ItemId& item);

@@ -14,7 +14,7 @@ TEST(AdaptersheetInfo, AlignmentWords) {
   EXPECT_EQ(ha::alignmentWord(1).stringId, IDS_HA_WORD);
   EXPECT_EQ(ha::alignmentWord(3).stringId, IDS_HA_DWORD);
   EXPECT_FALSE(ha::alignmentWord(3).hasNumber);
-  for (uint16_t mask : {2, 7, 0xFFFF}) {
+  for (uint16_t mask : {uint16_t{2}, uint16_t{7}, uint16_t{0xFFFF}}) {
     const ha::AlignmentWord word = ha::alignmentWord(mask);
     EXPECT_EQ(word.stringId, IDS_HA_N_BYTE) << mask;
     EXPECT_TRUE(word.hasNumber);

@@ -47,7 +47,7 @@ class BandsAdapterView : public testing::Test {
   void SetUp() override {
     for (int i = 0; i < 3; ++i) records[i].adapterCount = 3;
   }
-  long address(int i = 0) const { return static_cast<long>(inv::addressOf(&records[i])); }
+  intptr_t address(int i = 0) const { return reinterpret_cast<intptr_t>(&records[i]); }
   orvtest::LowArray<inv::HostAdapterInfo> records{3};
 };
 
@@ -62,12 +62,12 @@ TEST_F(BandsAdapterView, UsesNoMoreRecordsThanCountAndArraySay) {
 
 TEST_F(BandsAdapterView, AcceptsOnlyItsOwnRecordAddresses) {
   AdapterView view(3, address());
-  EXPECT_EQ(view.indexOf(static_cast<uint32_t>(address(2))), 2);
-  EXPECT_EQ(view.indexOf(static_cast<uint32_t>(address(1)) + 4), -1);  // inside a record
+  EXPECT_EQ(view.indexOf(address(2)), 2);
+  EXPECT_EQ(view.indexOf(address(1) + 4), -1);  // inside a record
   EXPECT_EQ(view.indexOf(0), -1);
   inv::HostAdapterInfo copy = records[1];
-  EXPECT_EQ(view.indexOf(inv::addressOf(&copy)), -1);
-  EXPECT_EQ(view.addressAt(5), 0u);
+  EXPECT_EQ(view.indexOf(reinterpret_cast<intptr_t>(&copy)), -1);
+  EXPECT_EQ(view.addressAt(5), 0);
 }
 
 TEST_F(BandsAdapterView, DevicesStayInsideTheRecord) {

@@ -22,7 +22,7 @@ TEST(DevlistImages, EveryTypeWithoutItsOwnIconShowsTheOtherIcon) {
   for (int type = 0; type <= 10; ++type)
     EXPECT_EQ(srv::deviceImageSlot(static_cast<uint8_t>(type)), expected[type]) << type;
   // 11 borrows the adapter icon elsewhere; here it is "other", like every higher type.
-  for (int type : {11, 12, 0x1E, 0x1F, 255}) EXPECT_EQ(srv::deviceImageSlot(type), 10) << type;
+  for (uint8_t type : std::initializer_list<uint8_t>{11, 12, 0x1E, 0x1F, 255}) EXPECT_EQ(srv::deviceImageSlot(type), 10) << int{type};
   EXPECT_EQ(srv::kDeviceListIcons[srv::deviceImageSlot(11)], 166);
   EXPECT_EQ(srv::kDeviceListIcons[srv::deviceImageSlot(5)], 152);
 }

@@ -59,7 +59,9 @@ TEST(DevsheetCacheLogic, LocatePageOnlyInsideWhatWasReturned) {
     toBuffer(c.bytes, buffer);
     const dev::PageSpan span = dev::locatePage(buffer, sizeof buffer, dev::kCachingPage);
     EXPECT_EQ(span.listLength, c.length);
-    if (c.length) EXPECT_EQ(span.offset, c.offset);
+    if (c.length) {
+      EXPECT_EQ(span.offset, c.offset);
+    }
   }
   // A mode data length beyond the buffer (a truncated answer) still finds a page inside.
   uint8_t truncated[dev::kModeBufferSize];
@@ -82,7 +84,9 @@ TEST(DevsheetCacheLogic, ModeSelectListChangesOnlyWhatItMust) {
   EXPECT_EQ(list[12], 0x08);    // PS clear
   EXPECT_EQ(list[14], 0x14);    // the new bits
   for (size_t i = 1; i < 24; ++i)
-    if (i != 12 && i != 14) EXPECT_EQ(list[i], sensed[i]) << i;
+    if (i != 12 && i != 14) {
+      EXPECT_EQ(list[i], sensed[i]) << i;
+    }
   for (size_t i = 24; i < sizeof list; ++i) EXPECT_EQ(list[i], 0) << i;
 
   uint8_t none[dev::kModeBufferSize];
@@ -103,7 +107,7 @@ TEST(DevsheetCacheLogic, StateNeedsBothBitsChangeable) {
   EXPECT_FALSE(state.writeEnabled);
   EXPECT_FALSE(state.writeDefault);
 
-  for (uint8_t changeable : {0x01, 0x04, 0x00}) {
+  for (uint8_t changeable : std::initializer_list<uint8_t>{0x01, 0x04, 0x00}) {
     disk.caching.changeable[2] = changeable;
     ASSERT_TRUE(dev::readModePage(disk, dev::kCachingPage, buffers));
     EXPECT_FALSE(dev::decodeCacheState(buffers).available) << int(changeable);

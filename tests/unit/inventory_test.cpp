@@ -64,7 +64,7 @@ TEST_F(InventoryTest, EsdiAdapterIsNeitherCountedNorListed) {
 
   EXPECT_EQ(inventory.countAdapters(), 1);
   EXPECT_EQ(inventory.lastCount(), 1);
-  uint32_t list = inventory.buildAdapterList();
+  inv::RecordAddress list = inventory.buildAdapterList();
   ASSERT_NE(list, 0u);
   EXPECT_EQ(list, inv::addressOf(inventory.records()));
   EXPECT_EQ(inventory.adapterCount(), 1);
@@ -214,7 +214,7 @@ TEST_F(InventoryTest, TargetsBehindAGapAreFoundWhenAbsentTargetsAnswerThroughThe
 
 TEST_F(InventoryTest, SecondListCallReturnsTheSameArrayAfterOnlyTheCountsInquiries) {
   manager.install({adapter(0x5C31, 0x3110), adapter(0x5C21, 0x2160)});
-  uint32_t first = inventory.buildAdapterList();
+  inv::RecordAddress first = inventory.buildAdapterList();
   ASSERT_NE(first, 0u);
   EXPECT_EQ(manager.supportCalls, 2);
   manager.forget();

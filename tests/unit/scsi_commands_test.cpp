@@ -109,12 +109,18 @@ TEST(ScsiCommands, FillExecBlockClearsEverythingItDoesNotSet) {
   EXPECT_EQ(raw[9], 0);      // LUN 0
   EXPECT_EQ(block.dataLength, 84u);
   EXPECT_EQ(block.dataBuffer, reinterpret_cast<uintptr_t>(buffer));
-  EXPECT_EQ(raw[20], 14);    // sense length
-  EXPECT_EQ(raw[21], 6);     // CDB length
+  // The fields after the buffer's address sit where this width's layout has them.
+  using Block = scsi::ExecCommandBlock;
+  const size_t sense = offsetof(Block, senseLength), event = offsetof(Block, completionEvent);
+  EXPECT_EQ(raw[sense], 14);      // sense length
+  EXPECT_EQ(raw[sense + 1], 6);   // CDB length
   EXPECT_EQ(block.completionEvent, 0u);
   EXPECT_EQ(std::vector<uint8_t>(raw + 48, raw + 54), (V{0x1A, 0, 0x48, 0, 84, 0}));
-  for (size_t i : {4, 5, 6, 7, 10, 11, 22, 23}) EXPECT_EQ(raw[i], 0) << i;
-  for (size_t i = 28; i < 48; ++i) EXPECT_EQ(raw[i], 0) << i;
+  for (size_t i : {size_t{4}, size_t{5}, size_t{6}, size_t{7}, size_t{10}, size_t{11},
+                   sense + 2, sense + 3})
+    EXPECT_EQ(raw[i], 0) << i;
+  for (size_t i = sense + 4; i < 48; ++i) EXPECT_EQ(raw[i], 0) << i;  // event, reserved
+  EXPECT_LT(event, 48u);
   for (size_t i = 54; i < 80; ++i) EXPECT_EQ(raw[i], 0) << i;
 
   scsi::fillExecBlock(block, 0, 1, scsi::modeSelect(26), buffer);

@@ -166,9 +166,11 @@ TEST(MiniportEeprom, RequestBytesAndTheRecordOnSuccess) {
       0, 0, 0, 0, 0xFF, 0xFF, 0x48, 4, 0, 0, 0, 0, 0, 0, 0, 0,
       0, 0, 0, 0, 3, 0, 0x51, 0x80, 0, 0, 0, 0, 64, 0, 0, 0};
   expected.resize(128);
-  // The parameter address is the sender's own buffer at offset 56.
-  const uint32_t address = scsi::le32(s.bytes.data() + 40);
-  std::memcpy(expected.data() + 40, s.bytes.data() + 40, 4);
+  // The parameter address (as wide as the process's addresses) is the sender's own
+  // buffer at offset 56.
+  uintptr_t address = 0;
+  std::memcpy(&address, s.bytes.data() + 40, sizeof address);
+  std::memcpy(expected.data() + 40, s.bytes.data() + 40, sizeof address);
   EXPECT_EQ(s.bytes, expected);
   EXPECT_NE(address, 0u);
   EXPECT_EQ(a.eepromImageSize, 512u);
@@ -338,7 +340,7 @@ TEST(MiniportRate, RequestsInOrder) {
         0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0};
     scsi::putLe16(expected.data() + 54, operations[i]);
     scsi::putLe32(expected.data() + 56, values[i]);
-    std::memcpy(expected.data() + 40, s.bytes.data() + 40, 4);
+    std::memcpy(expected.data() + 40, s.bytes.data() + 40, sizeof(uintptr_t));
     EXPECT_EQ(s.bytes, expected) << i;
   }
   EXPECT_EQ(fake.openCount, 0);

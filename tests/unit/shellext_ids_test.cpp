@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "inventory/record_width.h"
 #include "shellext/item_ids.h"
 
 namespace {
@@ -50,31 +51,113 @@ ItemAllocation deviceItem(uint8_t target, const char* product, uint8_t type = 0)
   return out;
 }
 
+// The record area holds the 32-bit layout in both widths (a saved format, read by the
+// other width too); the 32-bit build stores its records byte for byte.
 TEST(ShellextItems, IdentifiersCarryWholeRecordCopiesAndEndTheirList) {
+  constexpr bool kWide = sizeof(void*) == 8;
   inv::HostAdapterInfo a = adapter(3, "KESTREL U160 A", 2);
   a.pciConfig[255] = 0x5A;
   a.extendedFeatures = 1;
+  a.devices[1].target = 9;
+  a.devices[1].adapter = 0x1234;
+  std::strcpy(a.labels[0].text, "KESTREL U160 A at 02:04:00");
+  a.labels[0].adapter = 0x5678;
   ItemAllocation item;
   std::memset(&item, 0xEE, sizeof item);
   shx::makeAdapterItem(a, item);
   const auto* bytes = reinterpret_cast<const uint8_t*>(&item);
   EXPECT_EQ(bytes[0] | bytes[1] << 8, 4774);
   EXPECT_EQ(bytes[2], 1);
-  EXPECT_EQ(std::memcmp(bytes + 6, &a, sizeof a), 0);
   EXPECT_EQ(bytes[4774], 0);
   EXPECT_EQ(bytes[4775], 0);
-  EXPECT_EQ(shx::adapterRecord(item.item).pciConfig[255], 0x5A);
+  inv::HostAdapterInfo32 wire;
+  std::memcpy(&wire, bytes + 6, sizeof wire);
+  EXPECT_EQ(wire.adapterNumber, 3);
+  EXPECT_STREQ(wire.displayName, "KESTREL U160 A");
+  EXPECT_EQ(wire.pciConfig[255], 0x5A);
+  EXPECT_EQ(wire.devices[1].target, 9);
+  EXPECT_STREQ(wire.labels[0].text, "KESTREL U160 A at 02:04:00");
+  EXPECT_EQ(wire.extendedFeatures, 1u);
+  // An address means something only in the process of its own width.
+  EXPECT_EQ(wire.devices[1].adapter, kWide ? 0u : 0x1234u);
+  EXPECT_EQ(wire.labels[0].adapter, kWide ? 0u : 0x5678u);
+  if (!kWide) {
+    EXPECT_EQ(std::memcmp(bytes + 6, &a, sizeof a), 0);
+  }
+  const inv::HostAdapterInfo back = shx::adapterRecord(item.item);
+  EXPECT_EQ(back.pciConfig[255], 0x5A);
+  EXPECT_EQ(back.devices[1].target, 9);
+  EXPECT_EQ(back.extendedFeatures, 1u);
+  EXPECT_STREQ(back.labels[0].text, "KESTREL U160 A at 02:04:00");
 
   inv::DeviceInfo d = device(5, "CDR-48S         ", 5);
   d.adapter = 0x12345678;
   std::memset(&item, 0xEE, sizeof item);
   shx::makeDeviceItem(d, item);
   EXPECT_EQ(bytes[2], 0);
-  EXPECT_EQ(std::memcmp(bytes + 6, &d, sizeof d), 0);
+  inv::DeviceInfo32 wireDevice;
+  std::memcpy(&wireDevice, bytes + 6, sizeof wireDevice);
+  EXPECT_EQ(wireDevice.target, 5);
+  EXPECT_STREQ(wireDevice.product, "CDR-48S         ");
+  EXPECT_EQ(wireDevice.adapter, kWide ? 0u : 0x12345678u);
   // The spare part of the record area is cleared, so stored identifiers stay stable.
-  for (size_t i = 6 + sizeof d; i < sizeof item; ++i) ASSERT_EQ(bytes[i], 0) << i;
+  for (size_t i = 6 + sizeof(inv::DeviceInfo32); i < sizeof item; ++i) ASSERT_EQ(bytes[i], 0) << i;
   EXPECT_EQ(shx::deviceType(item.item), 5);
-  EXPECT_EQ(shx::deviceRecord(item.item).adapter, 0x12345678u);
+  EXPECT_EQ(shx::deviceRecord(item.item).adapter, kWide ? 0u : 0x12345678u);
+  EXPECT_STREQ(shx::deviceRecord(item.item).product, "CDR-48S         ");
+}
+
+// Records of either width become records of the other with every field but the
+// addresses, which only the same width keeps.
+TEST(ShellextItems, RecordsConvertBetweenTheWidths) {
+  inv::HostAdapterInfo32 narrow = {};
+  narrow.adapterNumber = 4;
+  narrow.deviceCount = 2;
+  std::strcpy(narrow.displayName, "Velmora Orlin OR21");
+  narrow.devices[1].target = 6;
+  narrow.devices[1].deviceType = 3;
+  std::strcpy(narrow.devices[1].product, "ENCLOSURE SEP   ");
+  narrow.devices[1].adapter = 0x00A10000;
+  narrow.eepromImageSize = 512;
+  narrow.eepromImage[511] = 0x77;
+  narrow.model.familyLevel = 4;
+  narrow.adapterCount = 5;
+  std::strcpy(narrow.labels[14].text, "Velmora Orlin OR21   at 00:0E:00");
+  narrow.labels[14].pciLocation[1] = 0x0E;
+  narrow.labels[14].adapter = 0x00A10000;
+  narrow.extendedFeatures = 1;
+
+  inv::HostAdapterInfo64 wide;
+  std::memset(&wide, 0xEE, sizeof wide);
+  inv::convertAdapter(narrow, wide);
+  EXPECT_EQ(wide.adapterNumber, 4);
+  EXPECT_EQ(wide.deviceCount, 2);
+  EXPECT_STREQ(wide.displayName, "Velmora Orlin OR21");
+  EXPECT_EQ(wide.devices[1].target, 6);
+  EXPECT_EQ(wide.devices[1].deviceType, 3);
+  EXPECT_STREQ(wide.devices[1].product, "ENCLOSURE SEP   ");
+  EXPECT_EQ(wide.devices[1].adapter, 0u);
+  EXPECT_EQ(wide.eepromImageSize, 512u);
+  EXPECT_EQ(wide.eepromImage[511], 0x77);
+  EXPECT_EQ(wide.model.familyLevel, 4u);
+  EXPECT_EQ(wide.adapterCount, 5);
+  EXPECT_STREQ(wide.labels[14].text, "Velmora Orlin OR21   at 00:0E:00");
+  EXPECT_EQ(wide.labels[14].pciLocation[1], 0x0E);
+  EXPECT_EQ(wide.labels[14].adapter, 0u);
+  EXPECT_EQ(wide.extendedFeatures, 1u);
+  for (uint8_t b : wide.devices[1].reserved) EXPECT_EQ(b, 0);
+
+  inv::HostAdapterInfo32 again;
+  inv::convertAdapter(wide, again);
+  narrow.devices[1].adapter = 0;
+  narrow.labels[14].adapter = 0;
+  EXPECT_EQ(std::memcmp(&again, &narrow, sizeof narrow), 0) << "all but the addresses survive";
+
+  // The same width copies the record whole, addresses included.
+  wide.labels[2].adapter = 0x7FFF12345678u;
+  inv::HostAdapterInfo64 same;
+  inv::convertAdapter(wide, same);
+  EXPECT_EQ(std::memcmp(&same, &wide, sizeof wide), 0);
 }
 
 TEST(ShellextItems, WellFormedListsAreAcceptedWithTheirItems) {

@@ -109,7 +109,7 @@ TEST_F(SimDefaultBus, DevicesOfEveryKindAndDisksWithPagesAndDefects) {
 
   // The first disk has the six pages the Mode Parameters page offers, and defect lists.
   const sim::Device& disk = bus.adapters[0].devices[0];
-  for (uint8_t code : {0x08, 0x02, 0x0A, 0x01, 0x04, 0x1C}) {
+  for (uint8_t code : std::initializer_list<uint8_t>{0x08, 0x02, 0x0A, 0x01, 0x04, 0x1C}) {
     EXPECT_FALSE(sim::modeSenseData(disk, code, 0, false).empty()) << int(code);
   }
   EXPECT_FALSE(disk.primary.empty());

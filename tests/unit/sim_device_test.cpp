@@ -294,7 +294,7 @@ TEST_F(SimDevice, ReadDefectDataInPhysicalSectorFormat) {
 }
 
 TEST_F(SimDevice, OtherOpcodesShortCdbsAndLunBitsAreRefused) {
-  for (uint8_t op : {0x00, 0x03, 0x08, 0x28, 0x2A, 0x35, 0x5A, 0xA0}) {
+  for (uint8_t op : std::initializer_list<uint8_t>{0x00, 0x03, 0x08, 0x28, 0x2A, 0x35, 0x5A, 0xA0}) {
     expectCheck(run(disk, {op}, 0), 5, 0x20, 0);
   }
   std::vector<uint8_t> cdb = {0x25, 0, 0, 0, 0, 0, 0, 0, 0, 0};

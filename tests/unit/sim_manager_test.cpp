@@ -74,7 +74,7 @@ class SimManager : public ::testing::Test {
     b.header.flags = flags;
     b.target = target;
     b.dataLength = length;
-    b.dataBuffer = length ? static_cast<uint32_t>(reinterpret_cast<uintptr_t>(buffer)) : 0;
+    b.dataBuffer = length ? scsi::blockAddress(buffer) : 0;
     b.senseLength = scsi::kSenseLength;
     b.cdbLength = static_cast<uint8_t>(cdb[0] < 0x20 ? 6 : 10);
     std::memcpy(b.cdb, cdb.data(), cdb.size());
@@ -143,7 +143,7 @@ TEST_F(SimManager, CompletionFollowsTheDeviceAndAbsentTargetsTimeOut) {
   EXPECT_EQ(a.delayMs, 0u);
   EXPECT_EQ(a.result.status, scsi::kStatusDone);
 
-  for (uint8_t t : {1, 7, 15, 200}) {
+  for (uint8_t t : std::initializer_list<uint8_t>{1, 7, 15, 200}) {
     a = inquiry(0, t);
     EXPECT_EQ(a.result.status, scsi::kStatusError) << int(t);
     EXPECT_EQ(a.result.adapterStatus, scsi::kHaSelectionTimeout) << int(t);
@@ -468,7 +468,9 @@ TEST(SimMiniportRequest, BuildersFillTheDocumentedBytes) {
   EXPECT_EQ(b[37], 0xFF);
   EXPECT_EQ(b[38], 0x48);
   EXPECT_EQ(b[39], 4);
-  EXPECT_EQ(scsi::le32(b + 40), static_cast<uint32_t>(reinterpret_cast<uintptr_t>(b + 56)));
+  uintptr_t parameterAddress = 0;  // as wide as the process's addresses
+  std::memcpy(&parameterAddress, b + 40, sizeof parameterAddress);
+  EXPECT_EQ(parameterAddress, reinterpret_cast<uintptr_t>(b + 56));
   EXPECT_EQ(b[52], 3);
   EXPECT_EQ(scsi::le16(b + 54), 0x8051);
   EXPECT_EQ(scsi::le32(b + 56), 64u);

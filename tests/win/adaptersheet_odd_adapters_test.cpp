@@ -52,8 +52,7 @@ class AdaptersheetOddAdapters : public testing::Test {
     orvtest::ModalDriver driver;
     for (int i = 0; i < 2; ++i)
       driver.expect(kMessageCaption, [](HWND box) { orvtest::pressButton(box, IDOK); });
-    adapters_ = inv::fromAddress<inv::HostAdapterInfo>(
-        static_cast<uint32_t>(corvath_.GetHostAdaptersList()));
+    adapters_ = CorvathObjDriver::records<inv::HostAdapterInfo>(corvath_.GetHostAdaptersList());
     ASSERT_NE(adapters_, nullptr);
     EXPECT_TRUE(driver.allDone());
   }

@@ -37,7 +37,7 @@ void withSheet(CorvathObjDriver& corvath, const inv::HostAdapterInfo& adapter, s
     action(sheet);
     PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
   }, false);
-  corvath.ShowHostAdapterProperty(static_cast<long>(inv::addressOf(&adapter)), page);
+  corvath.ShowHostAdapterProperty(CorvathObjDriver::address(&adapter), page);
   EXPECT_EQ(corvath.lastError(), S_OK);
   EXPECT_TRUE(driver.allDone()) << "no sheet titled " << sheetTitle(adapter);
   EXPECT_TRUE(driver.unexpected().empty());

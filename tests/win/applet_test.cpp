@@ -50,7 +50,9 @@ TEST_F(Dunmere, AnswersTheControlPanelsMessages) {
   EXPECT_EQ(send(CPL_EXIT), 0);
 }
 
+// 244 bytes in the 32-bit build, 252 in the 64-bit one.
 TEST_F(Dunmere, DescribesItsEntryInA244ByteRecord) {
+  const size_t size = sizeof(void*) == 8 ? 252 : 244;
   ASSERT_EQ(send(CPL_INIT), 1);
   union {
     NEWCPLINFOA info;
@@ -58,7 +60,7 @@ TEST_F(Dunmere, DescribesItsEntryInA244ByteRecord) {
   } record;
   std::memset(&record, 0xCC, sizeof record);
   EXPECT_EQ(send(CPL_NEWINQUIRE, 0, reinterpret_cast<LPARAM>(&record.info)), 0);
-  EXPECT_EQ(record.info.dwSize, 244u);
+  EXPECT_EQ(record.info.dwSize, size);
   EXPECT_EQ(record.info.dwFlags, 0u);
   EXPECT_EQ(record.info.dwHelpContext, 0u);
   EXPECT_EQ(record.info.lData, 0);
@@ -67,7 +69,7 @@ TEST_F(Dunmere, DescribesItsEntryInA244ByteRecord) {
   EXPECT_STREQ(record.info.szName, "Velmora SCSI Explorer");
   EXPECT_STREQ(record.info.szInfo, "Manages the setting of  Velmora SCSI cards and attached devices");
   EXPECT_STREQ(record.info.szHelpFile, "");
-  EXPECT_EQ(record.bytes[244], 0xCC);  // nothing written past the record
+  EXPECT_EQ(record.bytes[size], 0xCC);  // nothing written past the record
   EXPECT_EQ(send(CPL_NEWINQUIRE, 0, 0), 1);  // no record: nothing to fill
   send(CPL_EXIT);
 }

@@ -380,7 +380,7 @@ TEST_F(BiosconfigSheet, TwoConnectorsOnAMultiChannelModelAreNotSupported) {
     EXPECT_EQ(orvtest::messageBoxText(box), "This card is not supported !");
     orvtest::pressButton(box, IDOK);
   });
-  corvath_.ShowSeldarn(static_cast<long>(inv::addressOf(&a)));  // returns: the sheet closed
+  corvath_.ShowSeldarn(CorvathObjDriver::address(&a));  // returns: the sheet closed
   EXPECT_TRUE(driver.allDone());
   // The sheet may close before the driver looks at it (then the driver closes it too).
   EXPECT_LE(driver.unexpected().size(), 1u);

@@ -25,7 +25,7 @@ void withSheet(CorvathObjDriver& corvath, const inv::HostAdapterInfo& adapter,
     if (IsWindow(sheet)) PostMessageA(sheet, PSM_PRESSBUTTON, button, 0);
   }, false);
   if (after) after(driver);
-  corvath.ShowSeldarn(static_cast<long>(inv::addressOf(&adapter)));
+  corvath.ShowSeldarn(CorvathObjDriver::address(&adapter));
   EXPECT_EQ(corvath.lastError(), S_OK);
   EXPECT_TRUE(driver.allDone()) << "no sheet titled " << sheetTitle(adapter);
   EXPECT_TRUE(driver.unexpected().empty());

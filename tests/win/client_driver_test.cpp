@@ -48,7 +48,10 @@ class RecordingDispatch : public IDispatch {
     Recorded r{id, flags, {}, {}, result != nullptr};
     for (UINT i = 0; i < p->cArgs; ++i) {
       r.types.push_back(V_VT(&p->rgvarg[i]));
-      r.values.push_back(V_VT(&p->rgvarg[i]) == VT_I2 ? V_I2(&p->rgvarg[i]) : V_I4(&p->rgvarg[i]));
+      const VARIANT& v = p->rgvarg[i];
+      r.values.push_back(V_VT(&v) == VT_I2   ? V_I2(&v)
+                         : V_VT(&v) == VT_I8 ? static_cast<long>(V_I8(&v))
+                                             : V_I4(&v));
     }
     EXPECT_EQ(p->cNamedArgs, 0u);
     calls.push_back(r);
@@ -91,20 +94,22 @@ TEST(CorvathObjDriver, EachOperationIsOneMethodCallWithTheInterfaceTypes) {
     std::vector<long> values;
     bool result;
   };
+  // Addresses go as VT_I4 in the 32-bit build and as VT_I8 in the 64-bit one.
+  const VARTYPE a = sizeof(void*) == 8 ? VT_I8 : VT_I4;
   const std::vector<Expected> expected = {
-      {1, {VT_I4}, {0x1000}, false},
+      {1, {a}, {0x1000}, false},
       {2, {}, {}, true},
       {3, {}, {}, true},
-      {4, {VT_I2, VT_I4}, {1, 0x2000}, false},
-      {5, {VT_I4}, {0x3000}, false},
+      {4, {VT_I2, a}, {1, 0x2000}, false},
+      {5, {a}, {0x3000}, false},
       {6, {VT_I2}, {5}, true},
       {7, {}, {}, true},
       {8, {}, {}, true},
       {9, {}, {}, false},
       {10, {}, {}, true},
       {11, {VT_I2}, {255}, true},
-      {12, {VT_I4, VT_I2}, {0x4000, 3}, false},
-      {13, {VT_I4}, {0x5000}, false},
+      {12, {a, VT_I2}, {0x4000, 3}, false},
+      {13, {a}, {0x5000}, false},
   };
   ASSERT_EQ(fake.calls.size(), expected.size());
   for (size_t i = 0; i < expected.size(); ++i) {

@@ -102,9 +102,9 @@ class DevlistServer : public testing::Test {
 TEST_F(DevlistServer, TypeElevenIsOtherHereAndTheAdapterIconForGetDeviceIcon) {
   CorvathObjDriver corvath;
   ASSERT_TRUE(corvath.create());
-  const long address = corvath.GetHostAdaptersList();
+  const intptr_t address = corvath.GetHostAdaptersList();
   ASSERT_NE(address, 0);
-  const auto* adapter = inv::fromAddress<inv::HostAdapterInfo>(static_cast<uint32_t>(address));
+  const auto* adapter = CorvathObjDriver::records<inv::HostAdapterInfo>(address);
   ASSERT_EQ(adapter->deviceCount, 3);
   ASSERT_EQ(adapter->devices[1].deviceType, 11);
   const long adapterIcon = corvath.GetHostAdapterIcon();

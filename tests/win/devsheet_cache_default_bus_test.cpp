@@ -52,7 +52,7 @@ class DevsheetCacheDefaultBus : public devtest::SheetTest {
       EXPECT_FALSE(orvtest::saveScreenshot(sheet, picture).empty());
       PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
     }, false);
-    corvath_.ShowDeviceProperty(static_cast<long>(inv::addressOf(disk)));
+    corvath_.ShowDeviceProperty(CorvathObjDriver::address(disk));
     EXPECT_TRUE(driver.allDone());
     EXPECT_TRUE(driver.unexpected().empty());
     return shown;

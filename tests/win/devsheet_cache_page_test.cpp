@@ -293,8 +293,8 @@ class DevsheetCachePage : public testing::Test {
       EXPECT_EQ(r.block[8], target);
       EXPECT_EQ(r.block[9], 0);  // LUN
       EXPECT_EQ(Bytes(r.block.begin() + 12, r.block.begin() + 16), (Bytes{84, 0, 0, 0}));
-      EXPECT_EQ(r.block[20], 14);
-      EXPECT_EQ(r.block[21], 6);
+      EXPECT_EQ(r.block[offsetof(scsi::ExecCommandBlock, senseLength)], 14);
+      EXPECT_EQ(r.block[offsetof(scsi::ExecCommandBlock, cdbLength)], 6);
       const Expected& e = expected[i];
       if (e.kind == Select) {
         EXPECT_EQ(r.block[3], 0x50);

@@ -45,7 +45,7 @@ class DevsheetDefectModeDefaultBus : public devtest::SheetTest {
       action(sheet, page);
       PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
     }, false);
-    corvath_.ShowDeviceProperty(static_cast<long>(inv::addressOf(disk)));
+    corvath_.ShowDeviceProperty(CorvathObjDriver::address(disk));
     EXPECT_TRUE(driver.allDone());
     EXPECT_TRUE(driver.unexpected().empty());
     driver_.reset();

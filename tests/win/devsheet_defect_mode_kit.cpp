@@ -100,7 +100,13 @@ std::vector<Bytes> DirectPageTest::received(int opcode) {
       if (line.empty() || line[0] != '#' || recv == std::string::npos) continue;
       Bytes block = hexBytes(line.substr(recv + 6));
       if (block.size() != 80 || block[48] != opcode) continue;
-      for (int i : {1, 16, 17, 18, 19, 24, 25, 26, 27}) block[i] = 0;
+      // The status, the buffer's address and the event's handle vary from run to run.
+      using scsi::ExecCommandBlock;
+      block[offsetof(ExecCommandBlock, header.status)] = 0;
+      for (size_t i = 0; i < sizeof(ExecCommandBlock::dataBuffer); ++i) {
+        block[offsetof(ExecCommandBlock, dataBuffer) + i] = 0;
+        block[offsetof(ExecCommandBlock, completionEvent) + i] = 0;
+      }
       blocks.push_back(block);
     }
   }
@@ -115,8 +121,8 @@ Bytes readBlock(int target, const Bytes& cdb, uint32_t dataLength) {
   block[3] = 0x48;  // data in, event notification
   block[8] = target;
   for (int i = 0; i < 4; ++i) block[12 + i] = static_cast<int>((dataLength >> (8 * i)) & 0xFF);
-  block[20] = 14;
-  block[21] = static_cast<int>(cdb.size());
+  block[offsetof(scsi::ExecCommandBlock, senseLength)] = 14;
+  block[offsetof(scsi::ExecCommandBlock, cdbLength)] = static_cast<int>(cdb.size());
   std::copy(cdb.begin(), cdb.end(), block.begin() + 48);
   return block;
 }

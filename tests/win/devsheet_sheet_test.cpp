@@ -180,8 +180,8 @@ TEST_F(DevsheetSheet, ReadCapacityRequestBytes) {
   EXPECT_EQ(block[8], 2);     // target
   EXPECT_EQ(block[9], 0);     // LUN
   EXPECT_EQ(std::vector<int>(block.begin() + 12, block.begin() + 16), (std::vector<int>{8, 0, 0, 0}));
-  EXPECT_EQ(block[20], 14);  // sense length
-  EXPECT_EQ(block[21], 10);  // CDB length
+  EXPECT_EQ(block[offsetof(scsi::ExecCommandBlock, senseLength)], 14);  // sense length
+  EXPECT_EQ(block[offsetof(scsi::ExecCommandBlock, cdbLength)], 10);  // CDB length
   const std::vector<int> cdb(block.begin() + 48, block.begin() + 64);
   EXPECT_EQ(cdb, (std::vector<int>{0x25, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
 }

@@ -25,8 +25,7 @@ void SheetTest::SetUp() {
   ASSERT_EQ(servertest::registerCorvath(), S_OK);
   ASSERT_EQ(CoInitialize(nullptr), S_OK);
   ASSERT_TRUE(corvath_.create());
-  adapters_ = inv::fromAddress<inv::HostAdapterInfo>(
-      static_cast<uint32_t>(corvath_.GetHostAdaptersList()));
+  adapters_ = CorvathObjDriver::records<inv::HostAdapterInfo>(corvath_.GetHostAdaptersList());
   ASSERT_NE(adapters_, nullptr);
 }
 
@@ -52,7 +51,7 @@ void SheetTest::withSheet(const inv::DeviceInfo& device, const std::function<voi
     action(sheet);
     PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
   }, false);
-  corvath_.ShowDeviceProperty(static_cast<long>(inv::addressOf(&device)));
+  corvath_.ShowDeviceProperty(CorvathObjDriver::address(&device));
   EXPECT_EQ(corvath_.lastError(), S_OK);
   EXPECT_TRUE(driver.allDone()) << "no sheet titled " << sheetTitle(device);
   EXPECT_TRUE(driver.unexpected().empty());

@@ -7,9 +7,9 @@
 
 namespace explorertest {
 
-std::string FakeBus::nameAt(long address) const {
+std::string FakeBus::nameAt(intptr_t address) const {
   for (const auto& r : records)
-    if (static_cast<long>(inv::addressOf(&r)) == address) return r.displayName;
+    if (reinterpret_cast<intptr_t>(&r) == address) return r.displayName;
   return "<not a record: " + std::to_string(address) + ">";
 }
 

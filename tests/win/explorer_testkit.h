@@ -40,9 +40,9 @@ struct FakeBus {
     records.push_back(r);
     for (auto& each : records) each.adapterCount = static_cast<int32_t>(records.size());
   }
-  long address(size_t index) const { return static_cast<long>(inv::addressOf(&records[index])); }
+  intptr_t address(size_t index) const { return reinterpret_cast<intptr_t>(&records[index]); }
   // Name of the record at an address the window passed back.
-  std::string nameAt(long address) const;
+  std::string nameAt(intptr_t address) const;
 };
 
 // Five adapters in an order that no sort keeps: array order differs from name, driver,
@@ -52,16 +52,16 @@ void fillDefaultBus(FakeBus& bus);
 class FakeServer : public explorer::ExplorerServer {
  public:
   explicit FakeServer(FakeBus& bus) : bus_(bus) { ++bus_.created; }
-  void showDeviceList(long a) override { bus_.calls.push_back("ShowDeviceList " + bus_.nameAt(a)); }
+  void showDeviceList(intptr_t a) override { bus_.calls.push_back("ShowDeviceList " + bus_.nameAt(a)); }
   long getHostAdaptersCount() override {
     bus_.calls.push_back("GetHostAdaptersCount");
     return static_cast<long>(bus_.records.size());
   }
-  long getHostAdaptersList() override {
+  intptr_t getHostAdaptersList() override {
     bus_.calls.push_back("GetHostAdaptersList");
     return bus_.listFails || bus_.records.empty() ? 0 : bus_.address(0);
   }
-  void showHostAdapterProperty(long a, short page) override {
+  void showHostAdapterProperty(intptr_t a, short page) override {
     bus_.calls.push_back("ShowHostAdapterProperty " + bus_.nameAt(a) + " " + std::to_string(page));
   }
   long getHostAdapterIcon() override {
@@ -73,7 +73,7 @@ class FakeServer : public explorer::ExplorerServer {
     return static_cast<long>(reinterpret_cast<LONG_PTR>(bus_.icon));
   }
   void showVelmoraAboutDialog() override { bus_.calls.push_back("ShowVelmoraAboutDialog"); }
-  void showSeldarn(long a) override { bus_.calls.push_back("ShowSeldarn " + bus_.nameAt(a)); }
+  void showSeldarn(intptr_t a) override { bus_.calls.push_back("ShowSeldarn " + bus_.nameAt(a)); }
 
  private:
   FakeBus& bus_;

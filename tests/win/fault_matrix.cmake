@@ -32,7 +32,7 @@ foreach(window Explorer DeviceList About DeviceGeneral DeviceFeatures DeviceDefe
                DeviceCache AdapterGeneral AdapterPci Seldarn)
   add_test(NAME fault_matrix_${window} COMMAND fault_matrix_test "--gtest_filter=*/${window}_*")
   set_tests_properties(fault_matrix_${window} PROPERTIES LABELS wine TIMEOUT 300
-    ENVIRONMENT "ORV_ARTIFACTS=${CMAKE_BINARY_DIR}/../screenshots")
+    ENVIRONMENT "${ORV_TEST_ENV}")
   if(window IN_LIST _serial)
     set_tests_properties(fault_matrix_${window} PROPERTIES RUN_SERIAL TRUE)
   endif()
@@ -40,5 +40,5 @@ endforeach()
 foreach(variant no_pci no_send)
   add_test(NAME fault_matrix_without_${variant} COMMAND fault_matrix_test)
   set_tests_properties(fault_matrix_without_${variant} PROPERTIES LABELS wine TIMEOUT 300
-    ENVIRONMENT "ORV_FAULT_MANAGER=managers\\${variant};ORV_ARTIFACTS=${CMAKE_BINARY_DIR}/../screenshots")
+    ENVIRONMENT "ORV_FAULT_MANAGER=managers\\${variant};${ORV_TEST_ENV}")
 endforeach()

@@ -122,8 +122,7 @@ class FaultMatrix : public testing::TestWithParam<Cell> {
   const inv::HostAdapterInfo* adapters() {
     corvath_.release();
     if (!corvath_.create()) return nullptr;
-    return inv::fromAddress<inv::HostAdapterInfo>(
-        static_cast<uint32_t>(corvath_.GetHostAdaptersList()));
+    return CorvathObjDriver::records<inv::HostAdapterInfo>(corvath_.GetHostAdaptersList());
   }
 
   CorvathObjDriver corvath_;
@@ -226,7 +225,7 @@ WindowDriver driverFor(const Cell& cell, CorvathObjDriver& corvath,
               false};
     case Window::DeviceList:
       return {[adapterName] { return adapterName() + " Devices"; }, 1003,
-              [&corvath, adapter] { corvath.ShowDeviceList(static_cast<long>(inv::addressOf(adapter))); },
+              [&corvath, adapter] { corvath.ShowDeviceList(CorvathObjDriver::address(adapter)); },
               [](HWND w) {
                 return std::to_string(ListView_GetItemCount(GetDlgItem(w, 1003))) + " devices";
               },
@@ -247,7 +246,7 @@ WindowDriver driverFor(const Cell& cell, CorvathObjDriver& corvath,
       const Window which = cell.window;
       return {deviceTitle, kSheetTabs,
               [&corvath, device] {
-                if (device) corvath.ShowDeviceProperty(static_cast<long>(inv::addressOf(device)));
+                if (device) corvath.ShowDeviceProperty(CorvathObjDriver::address(device));
               },
               [shown, which](HWND sheet) {
                 // Turning to the page is what makes it send its commands.
@@ -277,7 +276,7 @@ WindowDriver driverFor(const Cell& cell, CorvathObjDriver& corvath,
       return {[adapterName] { return adapterName() + " Properties"; }, kSheetTabs,
               [&corvath, adapter, &cell] {
                 if (adapter)
-                  corvath.ShowHostAdapterProperty(static_cast<long>(inv::addressOf(adapter)),
+                  corvath.ShowHostAdapterProperty(CorvathObjDriver::address(adapter),
                                                   cell.window == Window::AdapterPci ? 1 : 0);
               },
               [&cell](HWND sheet) {
@@ -291,7 +290,7 @@ WindowDriver driverFor(const Cell& cell, CorvathObjDriver& corvath,
     case Window::Seldarn:
       return {[adapterName] { return adapterName() + " Seldarn(TM)"; }, kSheetTabs,
               [&corvath, adapter] {
-                if (adapter) corvath.ShowSeldarn(static_cast<long>(inv::addressOf(adapter)));
+                if (adapter) corvath.ShowSeldarn(CorvathObjDriver::address(adapter));
               },
               [](HWND sheet) {
                 HWND page = currentPage(sheet);

@@ -27,6 +27,7 @@ class Calc : public fw::AutomationObject {
   long subtract(long a, short b) { return a - b; }
   short half(short value) { return static_cast<short>(value / 2); }
   void remember(long value) { last = value; }
+  fw::Address echo(fw::Address address) { return address; }
   long last = 0;
 };
 int Calc::alive = 0;
@@ -47,6 +48,7 @@ constexpr fw::DispatchMember kCalcMembers[] = {
     {4, "Refuse", VT_EMPTY, {}, &failingHandler},
     {5, "Throw", VT_I4, {}, &throwingHandler},
     {6, "Text", VT_I4, {}, &textHandler},
+    fw::dispatchMethod<&Calc::echo>(7, "Echo"),
 };
 const fw::DispatchTable kCalcTable(kCalcMembers);
 
@@ -54,6 +56,11 @@ static_assert(kCalcMembers[0].argTypes[0] == VT_I4 && kCalcMembers[0].argTypes[1
                   kCalcMembers[0].argTypes[2] == VT_EMPTY && kCalcMembers[0].resultType == VT_I4,
               "types follow the signature");
 static_assert(kCalcMembers[2].resultType == VT_EMPTY, "void means no result");
+static_assert(kCalcMembers[6].argTypes[0] == fw::kAddressType &&
+                  kCalcMembers[6].resultType == fw::kAddressType &&
+                  kCalcMembers[6].addressArgs == 1 && kCalcMembers[0].addressArgs == 0,
+              "addresses are marked and of the width's type");
+static_assert(fw::kAddressType == (sizeof(void*) == 8 ? VT_I8 : VT_I4), "width's address type");
 
 VARIANT i4(long v) {
   VARIANT x;
@@ -259,6 +266,64 @@ TEST(FrameworkClassFactory, CreatesLocksAndRefusesAggregation) {
   EXPECT_FALSE(fw::moduleCanUnload());
   EXPECT_EQ(factory.LockServer(FALSE), S_OK);
   EXPECT_TRUE(fw::moduleCanUnload());
+}
+
+// An address goes out in the width's type and comes back from whatever a client holds
+// it in. In the 64-bit build that is any integral VARIANT, a double holding a whole
+// number (script engines) and any of them by reference (script variables); a fraction,
+// a negative or text is no address.
+TEST(FrameworkDispatch, AddressesRoundTripInTheTypesClientsHoldThem) {
+  fw::ComPtr<IDispatch> d = newCalc();
+  static int target;
+  const intptr_t address = reinterpret_cast<intptr_t>(&target);
+  auto echoes = [&](VARIANT arg) {
+    Call c = invoke(d.get(), 7, {arg});
+    if (c.hr != S_OK) return c.hr;
+    EXPECT_EQ(V_VT(&c.result), fw::kAddressType);
+    const intptr_t back = fw::kAddressType == VT_I8 ? static_cast<intptr_t>(V_I8(&c.result))
+                                                    : static_cast<intptr_t>(V_I4(&c.result));
+    EXPECT_EQ(back, address);
+    return c.hr;
+  };
+  VARIANT v;
+  VariantInit(&v);
+  V_VT(&v) = VT_R8;
+  V_R8(&v) = static_cast<double>(address);
+  EXPECT_EQ(echoes(v), S_OK);
+  if (fw::kAddressType == VT_I4) {
+    V_VT(&v) = VT_I4;
+    V_I4(&v) = static_cast<LONG>(address);
+    EXPECT_EQ(echoes(v), S_OK);
+    return;
+  }
+  V_VT(&v) = VT_I8;
+  V_I8(&v) = address;
+  EXPECT_EQ(echoes(v), S_OK);
+  V_VT(&v) = VT_UI8;
+  V_UI8(&v) = static_cast<ULONGLONG>(address);
+  EXPECT_EQ(echoes(v), S_OK);
+  VARIANT held;  // a script variable, passed by reference
+  VariantInit(&held);
+  V_VT(&held) = VT_I8;
+  V_I8(&held) = address;
+  V_VT(&v) = VT_VARIANT | VT_BYREF;
+  V_VARIANTREF(&v) = &held;
+  EXPECT_EQ(echoes(v), S_OK);
+
+  // VT_I4 carries the low 32 bits, read as unsigned.
+  Call c = invoke(d.get(), 7, {i4(-2)});
+  ASSERT_EQ(c.hr, S_OK);
+  EXPECT_EQ(V_I8(&c.result), 0xFFFFFFFELL);
+
+  V_VT(&v) = VT_R8;
+  V_R8(&v) = static_cast<double>(address) + 0.5;
+  EXPECT_EQ(echoes(v), DISP_E_TYPEMISMATCH);
+  V_R8(&v) = -4096.0;
+  EXPECT_EQ(echoes(v), DISP_E_TYPEMISMATCH);
+  V_VT(&v) = VT_I8;
+  V_I8(&v) = -4096;
+  EXPECT_EQ(echoes(v), DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(echoes(bstr(L"4096")), DISP_E_TYPEMISMATCH);
 }
 
 }  // namespace

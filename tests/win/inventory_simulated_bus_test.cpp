@@ -13,13 +13,26 @@
 #include "inventory/library_port.h"
 #include "inventory/model_table.h"
 #include "scsi/bytes.h"
+#include "scsi/records.h"
 #include "simulator/controls.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/simulator_control.h"
 
 namespace {
 
-constexpr size_t kRecordSize = 4768, kDeviceSize = 72, kLabelSize = 92;
+// The published layout of this build's width: the 64-bit one widens the address fields
+// (each on a boundary of its own width, the room taken from the reserved bytes before it).
+constexpr bool kWide = sizeof(void*) == 8;
+constexpr size_t kRecordSize = kWide ? 4828 : 4768, kDeviceSize = 72, kLabelSize = kWide ? 96 : 92;
+constexpr size_t kDeviceReserved = kWide ? 21 : 25, kDeviceAddress = kWide ? 64 : 68;
+constexpr size_t kExtendedFeatures = kWide ? 4824 : 4764;
+
+// A little-endian address field of this width.
+uint64_t addressField(const uint8_t* p) {
+  uint64_t value = 0;
+  for (size_t i = 0; i < sizeof(void*); ++i) value |= static_cast<uint64_t>(p[i]) << (8 * i);
+  return value;
+}
 
 std::string tempPath(const char* name) { return orvtest::tempPath(std::string("inventory_") + name); }
 
@@ -121,7 +134,7 @@ TEST_F(SimulatedBus, DefaultBusRecordsAtTheirPublishedOffsets) {
   loadBus(nullptr);
   inv::AdapterInventory inventory;
   EXPECT_EQ(inventory.countAdapters(), 5);  // six adapters, one of them ESDI
-  const uint32_t list = inventory.buildAdapterList();
+  const inv::RecordAddress list = inventory.buildAdapterList();
   ASSERT_NE(list, 0u);
   EXPECT_EQ(inventory.state().adapterCount(), 5);
   const uint8_t* base = inv::fromAddress<const uint8_t>(list);
@@ -196,8 +209,9 @@ TEST_F(SimulatedBus, DefaultBusRecordsAtTheirPublishedOffsets) {
       EXPECT_EQ(text(dev + 12, 9), vendor);
       EXPECT_EQ(text(dev + 21, 17), std::string(x.product) + '\0');
       EXPECT_EQ(text(dev + 38, 5), std::string(x.revision) + '\0');
-      EXPECT_EQ(std::count(dev + 43, dev + 68, 0), 25);
-      EXPECT_EQ(scsi::le32(dev + 68), list + r * kRecordSize);
+      EXPECT_EQ(std::count(dev + 43, dev + 43 + kDeviceReserved, 0),
+                static_cast<long>(kDeviceReserved));
+      EXPECT_EQ(addressField(dev + kDeviceAddress), list + r * kRecordSize);
     }
     EXPECT_EQ(rec[2424], e.unique[12]);
     EXPECT_EQ(rec[2425], e.unique[13]);
@@ -211,7 +225,7 @@ TEST_F(SimulatedBus, DefaultBusRecordsAtTheirPublishedOffsets) {
     EXPECT_EQ(std::count(rec + 3324, rec + 3380, 0), 56);
     EXPECT_EQ(scsi::le32(rec + 3380), 5u);
     EXPECT_EQ(std::memcmp(rec + 3384, base + 3384, 15 * kLabelSize), 0);  // same table in all
-    EXPECT_EQ(scsi::le32(rec + 4764), e.extended);
+    EXPECT_EQ(scsi::le32(rec + kExtendedFeatures), e.extended);
 
     const uint8_t* label = base + 3384 + r * kLabelSize;
     std::string labelText(80, '\0');
@@ -219,7 +233,7 @@ TEST_F(SimulatedBus, DefaultBusRecordsAtTheirPublishedOffsets) {
     EXPECT_EQ(text(label, 80), labelText);
     EXPECT_EQ(std::memcmp(label + 80, rec + 2424, 3), 0);
     EXPECT_EQ(std::count(label + 83, label + 88, 0), 5);
-    EXPECT_EQ(scsi::le32(label + 88), list + r * kRecordSize);
+    EXPECT_EQ(addressField(label + 88), list + r * kRecordSize);
   }
   EXPECT_EQ(std::count(base + 3384 + 5 * kLabelSize, base + 3384 + 15 * kLabelSize, 0),
             static_cast<long>(10 * kLabelSize));
@@ -236,11 +250,13 @@ TEST_F(SimulatedBus, DefaultBusRecordsAtTheirPublishedOffsets) {
   std::vector<uint8_t> head = {0x02, 0x00, 0x00, 0x48, 0, 0, 0, 0, 0x0F, 0x00, 0, 0, 0x24, 0, 0, 0};
   EXPECT_EQ(executes[15].substr(0, head.size() * 3 - 1), hexBytes(head));
   std::vector<uint8_t> tail = {0x0E, 0x06, 0x00, 0x00};  // sense length, CDB length, statuses
-  EXPECT_EQ(executes[15].substr(20 * 3, tail.size() * 3 - 1), hexBytes(tail));
+  const size_t tailAt = offsetof(scsi::ExecCommandBlock, senseLength);
+  EXPECT_EQ(executes[15].substr(tailAt * 3, tail.size() * 3 - 1), hexBytes(tail));
   std::vector<uint8_t> cdb = {0x12, 0, 0, 0, 0x24, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
   EXPECT_EQ(executes[15].substr(48 * 3, cdb.size() * 3 - 1), hexBytes(cdb));
   EXPECT_NE(executes[15].substr(16 * 3, 11), "00 00 00 00");  // the buffer's address
-  EXPECT_NE(executes[15].substr(24 * 3, 11), "00 00 00 00");  // the event's handle
+  const size_t eventAt = offsetof(scsi::ExecCommandBlock, completionEvent);
+  EXPECT_NE(executes[15].substr(eventAt * 3, 11), "00 00 00 00");  // the event's handle
 
   // The second list call answers from the same array after the count's inquiries only.
   EXPECT_EQ(inventory.buildAdapterList(), list);
@@ -266,7 +282,7 @@ adapter 0
     inquiry    00 00 02 02 1F 00 00 32 "QUORIX  " "QX-18DP         " "0410"
 )");
   inv::AdapterInventory inventory;
-  const uint32_t list = inventory.buildAdapterList();
+  const inv::RecordAddress list = inventory.buildAdapterList();
   ASSERT_NE(list, 0u);
   const auto* record = inv::fromAddress<const inv::HostAdapterInfo>(list);
   ASSERT_EQ(record->deviceCount, 1);

@@ -130,10 +130,13 @@ TEST_F(ScsiSend, PendingAnswerIsWaitedForAndCopiedBack) {
   ASSERT_GE(log.size(), 3u);
   std::string recv = log[log.size() - 3];
   EXPECT_EQ(recv.substr(recv.find("recv ") + 5, 3 * 12 - 1), "02 00 00 48 00 00 00 00 01 00 00 00");
-  EXPECT_EQ(recv.substr(recv.find("recv ") + 5 + 3 * 20, 3 * 2 - 1), "0E 0A");
+  // The sense and CDB lengths, and the event, sit where the block of this width has them.
+  const size_t senseLength = offsetof(scsi::ExecCommandBlock, senseLength);
+  const size_t event = offsetof(scsi::ExecCommandBlock, completionEvent);
+  EXPECT_EQ(recv.substr(recv.find("recv ") + 5 + 3 * senseLength, 3 * 2 - 1), "0E 0A");
   EXPECT_EQ(recv.substr(recv.find("recv ") + 5 + 3 * 48, 3 * 10 - 1),
             "25 00 00 00 00 00 00 00 00 00");
-  EXPECT_NE(recv.substr(recv.find("recv ") + 5 + 3 * 24, 3 * 4 - 1), "00 00 00 00");  // event
+  EXPECT_NE(recv.substr(recv.find("recv ") + 5 + 3 * event, 3 * 4 - 1), "00 00 00 00");
   EXPECT_NE(log[log.size() - 2].find("pending"), std::string::npos);
   EXPECT_NE(log.back().find("done status=01"), std::string::npos);
 }

@@ -150,7 +150,7 @@ TEST_F(HelpTest, TextPopupRecordCarriesTheStringAndTheUsersColours) {
   EXPECT_FALSE(call.hasFile);
   EXPECT_EQ(call.command, 0x0Eu);  // HH_DISPLAY_TEXT_POPUP
   const srv::HelpPopup& p = call.popup;
-  EXPECT_EQ(p.cbStruct, 52);
+  EXPECT_EQ(p.cbStruct, sizeof(void*) == 8 ? 72 : 52);
   EXPECT_EQ(p.hinst, nullptr);
   EXPECT_EQ(p.idString, 0u);
   EXPECT_EQ(call.popupText, fw::loadString(32847));

@@ -45,7 +45,8 @@ class ServerObject : public testing::Test {
   HRESULT canUnloadNow() {
     HMODULE dll = GetModuleHandleA("corvath.dll");
     if (!dll) return E_FAIL;
-    auto fn = reinterpret_cast<CanUnloadFn>(GetProcAddress(dll, "DllCanUnloadNow"));
+    auto fn = reinterpret_cast<CanUnloadFn>(
+        reinterpret_cast<void*>(GetProcAddress(dll, "DllCanUnloadNow")));
     return fn ? fn() : E_FAIL;
   }
 
@@ -57,16 +58,16 @@ TEST_F(ServerObject, AdapterCountAndListComeFromTheSimulatedBus) {
   ASSERT_TRUE(corvath.create()) << std::hex << corvath.lastError();
   const long count = corvath.GetHostAdaptersCount();
   EXPECT_GT(count, 0);
-  const long list = corvath.GetHostAdaptersList();
+  const intptr_t list = corvath.GetHostAdaptersList();
   ASSERT_NE(list, 0);
   EXPECT_EQ(corvath.GetHostAdaptersList(), list);  // built once per object
-  const auto* records = inv::fromAddress<inv::HostAdapterInfo>(static_cast<uint32_t>(list));
+  const auto* records = CorvathObjDriver::records<inv::HostAdapterInfo>(list);
   EXPECT_EQ(records[0].adapterCount, count);
 
   // A second object has its own array.
   CorvathObjDriver other;
   ASSERT_TRUE(other.create());
-  const long otherList = other.GetHostAdaptersList();
+  const intptr_t otherList = other.GetHostAdaptersList();
   EXPECT_NE(otherList, 0);
   EXPECT_NE(otherList, list);
 }
@@ -84,8 +85,8 @@ TEST_F(ServerObject, IconsAreSharedAndChosenByTheLowByteOfTheType) {
 
   // Every type and fixed icon is a real 32x32 icon; the distinct ones differ.
   std::set<long> distinct;
-  for (short type : {0, 1, 2, 3, 5, 6, 7, 8, 9, 10, 11, 31}) {
-    long icon = corvath.GetDeviceIcon(type);
+  for (int type : {0, 1, 2, 3, 5, 6, 7, 8, 9, 10, 11, 31}) {
+    long icon = corvath.GetDeviceIcon(static_cast<short>(type));
     ICONINFO info = {};
     ASSERT_TRUE(GetIconInfo(reinterpret_cast<HICON>(static_cast<intptr_t>(icon)), &info)) << type;
     BITMAP bm = {};
@@ -109,10 +110,10 @@ TEST_F(ServerObject, IconsAreSharedAndChosenByTheLowByteOfTheType) {
 TEST_F(ServerObject, EveryDispatchIdAnswersAsAMethod) {
   CorvathObjDriver corvath;
   ASSERT_TRUE(corvath.create());
-  const long list = corvath.GetHostAdaptersList();
+  const intptr_t list = corvath.GetHostAdaptersList();
   ASSERT_NE(list, 0);
-  const auto* adapter = inv::fromAddress<inv::HostAdapterInfo>(static_cast<uint32_t>(list));
-  const long device = static_cast<long>(inv::addressOf(&adapter->devices[0]));
+  const auto* adapter = CorvathObjDriver::records<inv::HostAdapterInfo>(list);
+  const intptr_t device = CorvathObjDriver::address(&adapter->devices[0]);
 
   // Windows that other parts of the suite add open through these; until then they
   // return at once without showing anything. The device list, the sheets and the About
@@ -186,7 +187,7 @@ TEST_F(ServerObject, ApplicationListCrossesTheInterfaceByTheLowByteOfTheType) {
 
   std::vector<ClientAppRecord> apps(3);
   std::memset(apps.data(), 0, apps.size() * sizeof apps[0]);
-  corvath.GetAppList(0x105, static_cast<long>(inv::addressOf(apps.data())));
+  corvath.GetAppList(0x105, CorvathObjDriver::address(apps.data()));
   EXPECT_STREQ(apps[0].name, "Recorder");
   EXPECT_EQ(program, apps[0].path);
   EXPECT_NE(apps[0].icon, 0u);  // the program's own icon from the shell
@@ -239,20 +240,24 @@ TEST_F(ServerObject, TypeInformationDescribesTheInterface) {
     VARTYPE result;
     std::wstring params;  // "name:vt,..."
   };
+  // Addresses are VT_I4 (3) in the 32-bit library and VT_I8 (20) in the 64-bit one.
+  const bool wide = sizeof(void*) == 8;
+  const VARTYPE address = wide ? VT_I8 : VT_I4;
+  const std::wstring a = wide ? L"20" : L"3";
   const Expected expected[] = {
-      {L"ShowDeviceList", VT_VOID, L"pHA:3"},
+      {L"ShowDeviceList", VT_VOID, L"pHA:" + a},
       {L"GetHostAdaptersCount", VT_I4, L""},
-      {L"GetHostAdaptersList", VT_I4, L""},
-      {L"ShowHostAdapterProperty", VT_VOID, L"HAptr:3,Page:2"},
-      {L"ShowDeviceProperty", VT_VOID, L"DevPtr:3"},
+      {L"GetHostAdaptersList", address, L""},
+      {L"ShowHostAdapterProperty", VT_VOID, L"HAptr:" + a + L",Page:2"},
+      {L"ShowDeviceProperty", VT_VOID, L"DevPtr:" + a},
       {L"GetDeviceIcon", VT_I4, L"DevType:2"},
       {L"GetHostAdapterIcon", VT_I4, L""},
       {L"GetScsiLogoIcon", VT_I4, L""},
       {L"ShowVelmoraAboutDialog", VT_VOID, L""},
       {L"GetVelmoraIcon", VT_I4, L""},
       {L"GetAppListCount", VT_I2, L"DevType:2"},
-      {L"GetAppList", VT_VOID, L"DevType:2,pAppDescr:3"},
-      {L"ShowSeldarn", VT_VOID, L"HAptr:3"},
+      {L"GetAppList", VT_VOID, L"DevType:2,pAppDescr:" + a},
+      {L"ShowSeldarn", VT_VOID, L"HAptr:" + a},
   };
   for (UINT i = 0; i < 13; ++i) {
     FUNCDESC* f = nullptr;

@@ -54,7 +54,9 @@ void expectRegistered() {
   EXPECT_EQ(longPath(value(clsidKey() + "\\InprocServer32")), dll);
   EXPECT_EQ(value(clsidKey() + "\\InprocServer32", "ThreadingModel"), "Apartment");
   // The type library is registered under the module's own path, as version 0.0.
-  EXPECT_EQ(longPath(value(typeLibKey() + "\\0.0\\0\\win32")), dll);
+  // Under the system kind of this width: win32 or win64.
+  const char* kind = sizeof(void*) == 8 ? "\\0.0\\0\\win64" : "\\0.0\\0\\win32";
+  EXPECT_EQ(longPath(value(typeLibKey() + kind)), dll);
   EXPECT_EQ(value(interfaceKey() + "\\TypeLib"), servertest::kLibidText);
   EXPECT_EQ(value(interfaceKey()), "ICorvathObj");
 }

@@ -80,7 +80,8 @@ TEST(ServerStartup, WithoutTheManagerCreationFailsAfterMessage107) {
   auto getClassObject =
       reinterpret_cast<GetClassObjectFn>(
       reinterpret_cast<void*>(GetProcAddress(dll, "DllGetClassObject")));
-  auto canUnload = reinterpret_cast<CanUnloadFn>(GetProcAddress(dll, "DllCanUnloadNow"));
+  auto canUnload =
+      reinterpret_cast<CanUnloadFn>(reinterpret_cast<void*>(GetProcAddress(dll, "DllCanUnloadNow")));
   ASSERT_TRUE(getClassObject && canUnload);
   for (int attempt = 0; attempt < 2; ++attempt) {
     expectMessage107(driver);

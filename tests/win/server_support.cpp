@@ -20,7 +20,7 @@ HRESULT registerCorvath() {
   HMODULE dll = LoadLibraryA(corvathPath().c_str());
   if (!dll) return HRESULT_FROM_WIN32(GetLastError());
   using Fn = HRESULT(WINAPI*)();
-  auto fn = reinterpret_cast<Fn>(GetProcAddress(dll, "DllRegisterServer"));
+  auto fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(dll, "DllRegisterServer")));
   HRESULT hr = fn ? fn() : E_NOINTERFACE;
   FreeLibrary(dll);
   return hr;

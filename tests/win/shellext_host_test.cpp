@@ -154,7 +154,7 @@ class ShellHost : public testing::Test {
     ASSERT_EQ(CoInitialize(nullptr), S_OK);
     ASSERT_TRUE(server.create());
     count = server.GetHostAdaptersCount();
-    records = inv::fromAddress<inv::HostAdapterInfo>(static_cast<uint32_t>(server.GetHostAdaptersList()));
+    records = CorvathObjDriver::records<inv::HostAdapterInfo>(server.GetHostAdaptersList());
     ASSERT_EQ(count, 2);
     ASSERT_NE(records, nullptr);
     root = rootFolder();

@@ -149,10 +149,10 @@ class SimDll : public ::testing::Test {
       block.header.flags = flags;
       block.target = target;
       block.dataLength = length;
-      block.dataBuffer = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(data.data()));
+      block.dataBuffer = scsi::blockAddress(data.data());
       block.senseLength = scsi::kSenseLength;
       block.cdbLength = static_cast<uint8_t>(cdb[0] < 0x20 ? 6 : 10);
-      block.completionEvent = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(event));
+      block.completionEvent = scsi::blockAddress(event);
       std::memcpy(block.cdb, cdb.data(), cdb.size());
       std::memset(block.senseArea, 0xEE, sizeof block.senseArea);
     }
