@@ -1,20 +1,72 @@
 # Shared settings of the scripts: folders, Wine environment, virtual display.
 # Sourced, not run.
+#
+# Two widths of the Windows build, each with its own build tree, Wine prefix and Wine:
+#   32: build/win,   build/wineprefix   (WINEARCH=win32), 32-bit Wine
+#   64: build/win64, build/wineprefix64 (WINEARCH=win64), 64-bit Wine (wine64)
+# ORV_WIDTH (32 or 64, default 32) picks the one that `wine`, `wineserver`, `winepath`
+# and the prefix functions below use; orv_use_width switches within a script.
 
 ORV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 ORV_BUILD=${ORV_BUILD:-$ORV_ROOT/build}
 ORV_WIN_BUILD=$ORV_BUILD/win
+ORV_WIN64_BUILD=$ORV_BUILD/win64
 ORV_NATIVE_BUILD=$ORV_BUILD/native
 ORV_LOGS=$ORV_BUILD/logs
 ORV_SCREENSHOTS=$ORV_BUILD/screenshots
 mkdir -p "$ORV_LOGS" "$ORV_SCREENSHOTS"
 
 # Wine: a private prefix inside the build tree; nothing is ever downloaded or asked.
-export WINEPREFIX=$ORV_BUILD/wineprefix
-export WINEARCH=win32
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-export ORV_ARTIFACTS=$ORV_SCREENSHOTS
+
+# Under Wine a 64-bit process's heap, stacks and VirtualAlloc blocks lie below 4 GB
+# unless told otherwise, so an address cut to 32 bits would still work there by luck.
+# The 64-bit Windows programs therefore run with the low 4 GB kept out of every
+# allocation of the process (Wine's loader leaves that range alone for the program's
+# image); ORV_LOW4G=0 turns it off. Processes that a program starts itself get their
+# own loader settings and are not covered.
+ORV_LOW4G_RANGE=10000-100000000
+
+# orv_use_width 32|64: the width that the Wine commands and folders below serve.
+orv_use_width() {
+  ORV_WIDTH=$1
+  export ORV_WIDTH
+  if [ "$ORV_WIDTH" = 64 ]; then
+    export WINEPREFIX=${ORV_WINEPREFIX64:-$ORV_BUILD/wineprefix64}
+    export WINEARCH=win64
+    export WINELOADER=/usr/lib/wine/wine64
+    export WINESERVER=/usr/lib/wine/wineserver64
+    ORV_WIN_BIN=$ORV_WIN64_BUILD/bin
+    ORV_WIDTH_BUILD=$ORV_WIN64_BUILD
+    export ORV_ARTIFACTS=$ORV_SCREENSHOTS/64
+    if [ "${ORV_LOW4G:-1}" != 0 ]; then
+      export WINEPRELOADRESERVE=$ORV_LOW4G_RANGE
+    else
+      unset WINEPRELOADRESERVE
+    fi
+  else
+    export WINEPREFIX=${ORV_WINEPREFIX32:-$ORV_BUILD/wineprefix}
+    export WINEARCH=win32
+    unset WINELOADER WINESERVER WINEPRELOADRESERVE
+    ORV_WIN_BIN=$ORV_WIN_BUILD/bin
+    ORV_WIDTH_BUILD=$ORV_WIN_BUILD
+    export ORV_ARTIFACTS=$ORV_SCREENSHOTS
+  fi
+  mkdir -p "$ORV_ARTIFACTS"
+}
+
+# The Wine commands of the width in use. Debian's `wine` and `winepath` start the 32-bit
+# loader whenever it is installed, so the 64-bit width calls wine64 directly.
+wine() {
+  if [ "${ORV_WIDTH:-32}" = 64 ]; then /usr/lib/wine/wine64 "$@"; else command wine "$@"; fi
+}
+wineserver() {
+  if [ "${ORV_WIDTH:-32}" = 64 ]; then /usr/lib/wine/wineserver64 "$@"; else command wineserver "$@"; fi
+}
+winepath() { wine winepath.exe "$@" 2>/dev/null | tr -d '\r'; }
+
+orv_use_width "${ORV_WIDTH:-32}"
 
 orv_log() { echo "[$(basename "$0")] $*"; }
 
@@ -64,10 +116,12 @@ orv_probe_ia32() {
 orv_say_path() {
   orv_probe_ia32
   if [ "$ORV_IA32" = yes ]; then
-    orv_log "host runs 32-bit x86 programs: native tests with -m32, Windows tests under Wine"
+    orv_log "host runs 32-bit x86 programs: native tests with -m32, Windows tests of both" \
+            "widths under Wine"
   else
     orv_log "host cannot run 32-bit x86 programs ($ORV_IA32_WHY): native tests built for" \
-            "$(uname -m), Windows programs built but not run"
+            "$(uname -m), Windows tests of the 64-bit build under 64-bit Wine, the 32-bit" \
+            "Windows programs built but not run"
   fi
 }
 
@@ -125,7 +179,7 @@ orv_ensure_prefix() {
   orv_log "creating the Wine prefix $WINEPREFIX"
   rm -rf "$WINEPREFIX"
   mkdir -p "$WINEPREFIX"
-  wineboot -i >"$ORV_LOGS/wineboot.log" 2>&1
+  wine wineboot.exe -i >"$ORV_LOGS/wineboot$ORV_WIDTH.log" 2>&1
   wineserver -w
   # Without a window manager every window close otherwise waits about 2 s.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
@@ -160,25 +214,31 @@ if [ "${ORV_CCACHE:-1}" != 0 ] && command -v ccache >/dev/null 2>&1; then
   ORV_LAUNCHER=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 
+# orv_configure_and_build [win-only|win32|win64]: configures what is not configured yet
+# and builds both Windows widths and the native tree; win-only leaves out the native
+# tree, win32 and win64 build just that width.
 orv_configure_and_build() {
-  local jobs
+  local jobs what=${1:-all} width tree log
   orv_probe_ia32
   jobs=$(nproc)
-  if [ ! -f "$ORV_WIN_BUILD/build.ninja" ]; then
-    cmake -S "$ORV_ROOT" -B "$ORV_WIN_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-      -DCMAKE_TOOLCHAIN_FILE="$ORV_ROOT/cmake/mingw32.cmake" "${ORV_LAUNCHER[@]}" \
-      >"$ORV_LOGS/configure-win.log" 2>&1 \
-      || { cat "$ORV_LOGS/configure-win.log"; return 1; }
-  fi
-  if [ "${1:-}" != "win-only" ] && [ ! -f "$ORV_NATIVE_BUILD/build.ninja" ]; then
+  for width in 32 64; do
+    case "$what" in win32) [ "$width" = 32 ] || continue ;; win64) [ "$width" = 64 ] || continue ;; esac
+    if [ "$width" = 32 ]; then tree=$ORV_WIN_BUILD log=configure-win.log
+    else tree=$ORV_WIN64_BUILD log=configure-win64.log; fi
+    if [ ! -f "$tree/build.ninja" ]; then
+      cmake -S "$ORV_ROOT" -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_TOOLCHAIN_FILE="$ORV_ROOT/cmake/mingw$width.cmake" "${ORV_LAUNCHER[@]}" \
+        >"$ORV_LOGS/$log" 2>&1 || { cat "$ORV_LOGS/$log"; return 1; }
+    fi
+    orv_log "building the $width-bit Windows binaries ($tree)"
+    cmake --build "$tree" -j "$jobs" || return 1
+  done
+  case "$what" in win-only|win32|win64) return 0 ;; esac
+  if [ ! -f "$ORV_NATIVE_BUILD/build.ninja" ]; then
     cmake -S "$ORV_ROOT" -B "$ORV_NATIVE_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
       "${ORV_NATIVE_ARGS[@]}" "${ORV_LAUNCHER[@]}" >"$ORV_LOGS/configure-native.log" 2>&1 \
       || { cat "$ORV_LOGS/configure-native.log"; return 1; }
   fi
-  orv_log "building the Windows binaries ($ORV_WIN_BUILD)"
-  cmake --build "$ORV_WIN_BUILD" -j "$jobs" || return 1
-  if [ "${1:-}" != "win-only" ]; then
-    orv_log "building the native tests ($ORV_NATIVE_BUILD)"
-    cmake --build "$ORV_NATIVE_BUILD" -j "$jobs" || return 1
-  fi
+  orv_log "building the native tests ($ORV_NATIVE_BUILD)"
+  cmake --build "$ORV_NATIVE_BUILD" -j "$jobs" || return 1
 }

@@ -57,14 +57,15 @@ else
   echo "skip the probe on a host made to fail i686 programs: no user namespace with its own binfmt_misc here"
 fi
 
-# ---- scripts/run and scripts/wine stop at once with one clear line ---------------------------
+# ---- where 32-bit programs cannot run, the 32-bit paths stop at once with one clear line -----
 run_stops() {
   local out rc
-  out=$(ORV_FORCE_NO_IA32=1 timeout 20 "$ROOT/scripts/run" 2>&1) && rc=0 || rc=$?
+  out=$(ORV_FORCE_NO_IA32=1 ORV_WIDTH=32 timeout 20 "$ROOT/scripts/run" 2>&1) && rc=0 || rc=$?
   [ "$rc" -eq 1 ] && [ "$(wc -l <<<"$out")" -eq 1 ] &&
-    has "$out" "cannot run 32-bit x86 programs" && ! has "$out" "Exec format"
+    has "$out" "cannot run 32-bit x86 programs" && has "$out" "ORV_WIDTH=64" &&
+    ! has "$out" "Exec format"
 }
-check "scripts/run stops before building, with one line" run_stops
+check "scripts/run asked for the 32-bit build stops before building, with one line" run_stops
 wine_stops() {
   local out rc
   out=$(ORV_FORCE_NO_IA32=1 DISPLAY=:99 "$ROOT/scripts/wine" x.exe 2>&1) && rc=0 || rc=$?
