@@ -81,6 +81,23 @@ TEST_F(DevsheetDefaultBus, CdromHasACapacityTapeHasNone) {
   });
 }
 
+TEST_F(DevsheetDefaultBus, DisksAbove2TBShowTheirTrueSize) {
+  // READ CAPACITY(10) answers FFFFFFFFh for both; READ CAPACITY(16) tells them.
+  const struct {
+    int target;
+    const char* capacity;
+  } disks[] = {{3, "3815447 MBytes"},    // 7814037168 blocks of 512 bytes
+               {4, "17166332 MBytes"}};  // 4394582016 blocks of 4096 bytes
+  for (const auto& d : disks) {
+    const inv::DeviceInfo* disk = device(1, d.target);
+    ASSERT_NE(disk, nullptr) << d.target;
+    withSheet(*disk, [&](HWND sheet) {
+      EXPECT_EQ(devtest::generalFields(devtest::currentPage(sheet)).at(IDC_DEV_CAPACITY), d.capacity);
+      if (d.target == 4) EXPECT_FALSE(orvtest::saveScreenshot(sheet, "devsheet_18tb_general").empty());
+    });
+  }
+}
+
 TEST_F(DevsheetDefaultBus, NoRecordNoSheet) {
   orvtest::ModalDriver driver;
   corvath_.ShowDeviceProperty(0);
