@@ -93,7 +93,8 @@ TEST_F(DevsheetDefaultBus, DisksAbove2TBShowTheirTrueSize) {
     ASSERT_NE(disk, nullptr) << d.target;
     withSheet(*disk, [&](HWND sheet) {
       EXPECT_EQ(devtest::generalFields(devtest::currentPage(sheet)).at(IDC_DEV_CAPACITY), d.capacity);
-      if (d.target == 4) EXPECT_FALSE(orvtest::saveScreenshot(sheet, "devsheet_18tb_general").empty());
+      const std::string shot = d.target == 3 ? "devsheet_4tb_general" : "devsheet_18tb_general";
+      EXPECT_FALSE(orvtest::saveScreenshot(sheet, shot).empty());
     });
   }
 }
