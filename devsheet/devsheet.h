@@ -131,8 +131,9 @@ HBITMAP showPageHeading(HWND page, fw::PropertySheet* sheet, const inv::DeviceIn
 // The separator at the top-left of control 1238, its red transparent.
 void paintSeparator(HDC dc, const RECT& line, HBITMAP separator);
 
-// The capacity text of a device: "%lu MBytes" from READ CAPACITY(10), "N/A" for types
-// without a capacity and for a device that did not answer.
+// The capacity text of a device: "%lu MBytes" from READ CAPACITY(10), or READ
+// CAPACITY(16) where that cannot tell the size; "N/A" for types without a capacity and
+// for a device that did not answer.
 std::string capacityText(const inv::DeviceInfo& device);
 
 // ShowDeviceProperty: the sheet for device, titled with its vendor and product and

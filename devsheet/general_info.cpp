@@ -30,12 +30,52 @@ bool hasCapacity(uint8_t inquiryByte0) {
   return false;
 }
 
-uint32_t capacityMegabytes(const uint8_t* answer, size_t size) {
-  if (!answer || size < 8) return 0;
-  const uint64_t lastBlock = scsi::be32(answer);
-  const uint64_t blockLength = scsi::be32(answer + 4);
-  const uint64_t megabytes = ((lastBlock >> 10) * blockLength) >> 10;
-  return megabytes > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(megabytes);
+bool capacityFrom10(const uint8_t* answer, size_t size, Capacity& capacity) {
+  if (!answer || size < 8) return false;
+  capacity.lastBlock = scsi::be32(answer);
+  capacity.blockLength = scsi::be32(answer + 4);
+  return true;
+}
+
+bool capacityFrom16(const uint8_t* answer, size_t size, Capacity& capacity) {
+  if (!answer || size < 12) return false;
+  capacity.lastBlock = (uint64_t{scsi::be32(answer)} << 32) | scsi::be32(answer + 4);
+  capacity.blockLength = scsi::be32(answer + 8);
+  return true;
+}
+
+bool needsCapacity16(const Capacity& capacity) { return capacity.lastBlock == 0xFFFFFFFFu; }
+
+std::string megabytesDigits(const Capacity& capacity) {
+  // The product in three 32-bit limbs, least significant first: up to 54 + 32 bits.
+  const uint64_t blocks = capacity.lastBlock >> 10;
+  const uint64_t low = (blocks & 0xFFFFFFFFu) * capacity.blockLength;
+  const uint64_t high = (blocks >> 32) * capacity.blockLength;
+  const uint64_t middle = (low >> 32) + (high & 0xFFFFFFFFu);
+  uint32_t limbs[3] = {static_cast<uint32_t>(low), static_cast<uint32_t>(middle),
+                       static_cast<uint32_t>((high >> 32) + (middle >> 32))};
+  // >> 10
+  limbs[0] = (limbs[0] >> 10) | (limbs[1] << 22);
+  limbs[1] = (limbs[1] >> 10) | (limbs[2] << 22);
+  limbs[2] >>= 10;
+  std::string digits;
+  do {
+    uint64_t remainder = 0;
+    for (int i = 2; i >= 0; --i) {
+      const uint64_t value = (remainder << 32) | limbs[i];
+      limbs[i] = static_cast<uint32_t>(value / 10);
+      remainder = value % 10;
+    }
+    digits.insert(digits.begin(), static_cast<char>('0' + remainder));
+  } while (limbs[0] || limbs[1] || limbs[2]);
+  return digits;
+}
+
+std::string megabytesText(const std::string& format, const Capacity& capacity) {
+  std::string text = format;
+  const size_t at = text.find("%lu");
+  if (at != std::string::npos) text.replace(at, 3, megabytesDigits(capacity));
+  return text;
 }
 
 int ansiVersion(uint8_t inquiryByte2) { return inquiryByte2 & 7; }

@@ -13,10 +13,28 @@ namespace dev {
 // (peripheral device type in INQUIRY byte 0, bits 0-4).
 bool hasCapacity(uint8_t inquiryByte0);
 
-// Megabytes from a READ CAPACITY(10) answer: ((last LBA >> 10) * block length) >> 10.
-// Worked in 64 bits so that large disks and large blocks do not wrap; a result beyond
-// 32 bits is held at 0xFFFFFFFF. Fewer than 8 bytes give 0.
-uint32_t capacityMegabytes(const uint8_t* answer, size_t size);
+// A device's size as READ CAPACITY tells it: its last logical block and block length.
+struct Capacity {
+  uint64_t lastBlock = 0;
+  uint32_t blockLength = 0;
+};
+
+// From a READ CAPACITY(10) answer (8 bytes) or a READ CAPACITY(16) answer (at least 12
+// bytes); false, with nothing read, when the answer is shorter.
+bool capacityFrom10(const uint8_t* answer, size_t size, Capacity& capacity);
+bool capacityFrom16(const uint8_t* answer, size_t size, Capacity& capacity);
+
+// READ CAPACITY(10) answers a last block of FFFFFFFFh when the device has more blocks
+// than it can count: READ CAPACITY(16) tells the size then.
+bool needsCapacity16(const Capacity& capacity);
+
+// Megabytes, ((last block >> 10) * block length) >> 10, in decimal digits: exact for any
+// size the answers can carry, which needs more than 64 bits.
+std::string megabytesDigits(const Capacity& capacity);
+
+// The capacity text: `format` ("%lu MBytes") with its number conversion replaced by the
+// megabytes' digits, so that no size is cut to the width of an integer.
+std::string megabytesText(const std::string& format, const Capacity& capacity);
 
 // INQUIRY byte 2: the ANSI version in bits 0-2, and ISO/IEC compliance for 80h, 82h,
 // 83h and 84h.

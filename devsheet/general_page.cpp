@@ -23,16 +23,24 @@ std::string yesNo(bool yes) { return fw::loadString(yes ? IDS_DEV_YES : IDS_DEV_
 }  // namespace
 
 std::string capacityText(const inv::DeviceInfo& device) {
-  if (!hasCapacity(device.inquiryHeader[0])) return fw::loadString(IDS_DEV_NOT_AVAILABLE);
+  const std::string notAvailable = fw::loadString(IDS_DEV_NOT_AVAILABLE);
+  if (!hasCapacity(device.inquiryHeader[0])) return notAvailable;
   uint8_t answer[scsi::kCapacityLength] = {};
   scsi::ExecCommandBlock block;
-  const scsi::SendResult sent = scsi::sendCommand(block, device.adapterNumber, device.target,
-                                                  scsi::readCapacity(), answer,
-                                                  scsi::Feedback::WaitCursor);
   // A device that did not answer has no capacity to show; "0 MBytes" would be a claim.
-  if (!sent.ok) return fw::loadString(IDS_DEV_NOT_AVAILABLE);
-  return fw::formatString(IDS_DEV_CAPACITY,
-                          static_cast<unsigned long>(capacityMegabytes(answer, sizeof answer)));
+  if (!scsi::sendCommand(block, device.adapterNumber, device.target, scsi::readCapacity(), answer,
+                         scsi::Feedback::WaitCursor).ok)
+    return notAvailable;
+  Capacity capacity;
+  capacityFrom10(answer, sizeof answer, capacity);
+  if (needsCapacity16(capacity)) {
+    uint8_t answer16[scsi::kCapacity16Length] = {};
+    if (!scsi::sendCommand(block, device.adapterNumber, device.target, scsi::readCapacity16(),
+                           answer16, scsi::Feedback::WaitCursor).ok ||
+        !capacityFrom16(answer16, sizeof answer16, capacity))
+      return notAvailable;
+  }
+  return megabytesText(fw::loadString(IDS_DEV_CAPACITY), capacity);
 }
 
 CDevGeneralPage::CDevGeneralPage(HICON icon, const inv::DeviceInfo& device)

@@ -57,6 +57,13 @@ Command readDefectData(DefectList list) {
 
 Command readCapacity() { return command(kOpReadCapacity10, 10, Direction::In, kCapacityLength); }
 
+Command readCapacity16() {
+  Command c = command(kOpServiceActionIn16, 16, Direction::In, kCapacity16Length);
+  c.cdb[1] = kSaReadCapacity16;
+  putBe32(&c.cdb[10], kCapacity16Length);
+  return c;
+}
+
 uint8_t modeSelectListLength(const uint8_t* list, size_t size) {
   size_t page = pageOffset(list, size);
   if (!page) return 0;

@@ -14,12 +14,15 @@ constexpr uint8_t kOpModeSelect6 = 0x15;
 constexpr uint8_t kOpModeSense6 = 0x1A;
 constexpr uint8_t kOpReadCapacity10 = 0x25;
 constexpr uint8_t kOpReadDefectData10 = 0x37;
+constexpr uint8_t kOpServiceActionIn16 = 0x9E;
+constexpr uint8_t kSaReadCapacity16 = 0x10;
 
 // Data buffer sizes, one per command.
 constexpr uint32_t kInquiryLength = 36;
 constexpr uint32_t kModeDataLength = 84;
 constexpr uint32_t kDefectListLength = 8192;
 constexpr uint32_t kCapacityLength = 8;
+constexpr uint32_t kCapacity16Length = 32;
 
 // MODE SENSE page control.
 constexpr uint8_t kPageCurrent = 0;
@@ -44,6 +47,8 @@ Command modeSense(uint8_t pageCode, uint8_t pageControl);
 Command modeSelect(uint8_t parameterListLength);
 Command readDefectData(DefectList list);
 Command readCapacity();
+// READ CAPACITY(16): SERVICE ACTION IN(16) with service action 10h, a 16-byte CDB.
+Command readCapacity16();
 
 // The parameter list length of a MODE SELECT that writes back the first page of a
 // MODE SENSE answer: header, block descriptors and the page (4 + bdl + page length + 2).

@@ -61,6 +61,17 @@ CommandResult readCapacity(const Device& d, uint32_t bufferLength) {
   return deliver(data, data.size(), bufferLength);
 }
 
+// The whole 64-bit block address, for disks that READ CAPACITY(10) answers FFFFFFFFh for.
+CommandResult readCapacity16(const Device& d, const uint8_t* cdb, uint32_t bufferLength) {
+  if ((cdb[1] & 0x1F) != kSaReadCapacity16) return checkCondition(kKeyIllegalRequest, kAscInvalidFieldInCdb, 0);
+  if (!d.hasCapacity) return checkCondition(kKeyIllegalRequest, kAscInvalidOpcode, 0);
+  std::vector<uint8_t> data(32);
+  scsi::putBe32(data.data(), static_cast<uint32_t>((d.blocks - 1) >> 32));
+  scsi::putBe32(data.data() + 4, static_cast<uint32_t>(d.blocks - 1));
+  scsi::putBe32(data.data() + 8, d.blockLength);
+  return deliver(data, scsi::be32(cdb + 10), bufferLength);
+}
+
 CommandResult modeSense(const Device& d, const uint8_t* cdb, uint32_t bufferLength) {
   if (cdb[3] != 0) return checkCondition(kKeyIllegalRequest, kAscInvalidFieldInCdb, 0);
   // A device without block descriptors answers as if DBD were always set.
@@ -171,6 +182,7 @@ Direction directionOf(uint8_t opcode) {
     case kOpModeSense6:
     case kOpReadCapacity10:
     case kOpReadDefectData10:
+    case kOpServiceActionIn16:
       return Direction::In;
     case kOpModeSelect6:
       return Direction::Out;
@@ -203,6 +215,7 @@ CommandResult runCommand(Device& d, const uint8_t* cdb, size_t cdbLength, const 
   switch (op) {
     case kOpInquiry: return inquiry(d, cdb, bufferLength);
     case kOpReadCapacity10: return readCapacity(d, bufferLength);
+    case kOpServiceActionIn16: return readCapacity16(d, cdb, bufferLength);
     case kOpModeSense6: return modeSense(d, cdb, bufferLength);
     case kOpModeSelect6: return modeSelect(d, cdb, dataOut, bufferLength);
     default: return readDefectData(d, cdb, bufferLength);

@@ -1,6 +1,6 @@
 // What a simulated device does with one command descriptor block: INQUIRY, READ
-// CAPACITY(10), MODE SENSE(6), MODE SELECT(6) and READ DEFECT DATA(10); every other
-// opcode is refused as an illegal request.
+// CAPACITY(10) and (16), MODE SENSE(6), MODE SELECT(6) and READ DEFECT DATA(10); every
+// other opcode is refused as an illegal request.
 #pragma once
 
 #include <array>
@@ -17,6 +17,8 @@ constexpr uint8_t kOpModeSelect6 = 0x15;
 constexpr uint8_t kOpModeSense6 = 0x1A;
 constexpr uint8_t kOpReadCapacity10 = 0x25;
 constexpr uint8_t kOpReadDefectData10 = 0x37;
+constexpr uint8_t kOpServiceActionIn16 = 0x9E;  // service action 10h: READ CAPACITY(16)
+constexpr uint8_t kSaReadCapacity16 = 0x10;
 
 // Sense keys and additional sense codes the devices report.
 constexpr uint8_t kKeyIllegalRequest = 0x05;

@@ -24,6 +24,12 @@ TEST(ScsiCommands, EachBuilderGivesTheCommandTableBytesAndBufferSize) {
   EXPECT_EQ(bytes(cap), (V{0x25, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
   EXPECT_EQ(cap.dataLength, 8u);
 
+  // SERVICE ACTION IN(16), READ CAPACITY(16), allocation length 32.
+  scsi::Command cap16 = scsi::readCapacity16();
+  EXPECT_EQ(bytes(cap16), (V{0x9E, 0x10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 32, 0, 0}));
+  EXPECT_EQ(cap16.direction, scsi::Direction::In);
+  EXPECT_EQ(cap16.dataLength, 32u);
+
   scsi::Command plist = scsi::readDefectData(scsi::DefectList::Primary);
   EXPECT_EQ(bytes(plist), (V{0x37, 0, 0x15, 0, 0, 0, 0, 0x20, 0x00, 0}));
   EXPECT_EQ(plist.dataLength, 8192u);

@@ -1,6 +1,7 @@
 // What a simulated device answers to each command it knows, and how it refuses the rest.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "scsi/bytes.h"
@@ -40,7 +41,7 @@ class SimDevice : public ::testing::Test {
   sim::CommandResult run(sim::Device& d, std::vector<uint8_t> cdb, uint32_t bufferLength,
                          const std::vector<uint8_t>& out = {}) {
     cdb.resize(16);
-    size_t length = cdb[0] < 0x20 ? 6 : 10;
+    size_t length = cdb[0] < 0x20 ? 6 : cdb[0] >= 0x80 ? 16 : 10;
     return sim::runCommand(d, cdb.data(), length, out.empty() ? nullptr : out.data(), bufferLength);
   }
 
@@ -100,6 +101,26 @@ TEST_F(SimDevice, ReadCapacityGivesTheLastBlockAndBlockLength) {
   EXPECT_EQ(scsi::be32(r.dataIn.data()), 0xFFFFFFFFu);  // above 2 TB: capped
   EXPECT_EQ(scsi::be32(r.dataIn.data() + 4), 512u);
   expectCheck(run(tape, {0x25}, 8), 5, 0x20, 0);
+}
+
+TEST_F(SimDevice, ReadCapacity16GivesTheWholeBlockAddress) {
+  const std::vector<uint8_t> cdb = {0x9E, 0x10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 32, 0, 0};
+  sim::CommandResult r = run(disk, cdb, 32);
+  ASSERT_EQ(r.status, scsi::kStatusDone);
+  ASSERT_EQ(r.dataIn.size(), 32u);
+  // 5000000000 blocks: the last is 1_2A05F1FFh.
+  EXPECT_EQ(scsi::be32(r.dataIn.data()), 1u);
+  EXPECT_EQ(scsi::be32(r.dataIn.data() + 4), 0x2A05F1FFu);
+  EXPECT_EQ(scsi::be32(r.dataIn.data() + 8), 512u);
+  EXPECT_EQ(std::count(r.dataIn.begin() + 12, r.dataIn.end(), 0), 20);
+  // The allocation length cuts the answer; another service action is refused.
+  std::vector<uint8_t> shortCdb = cdb;
+  shortCdb[13] = 12;
+  EXPECT_EQ(run(disk, shortCdb, 32).dataIn.size(), 12u);
+  std::vector<uint8_t> other = cdb;
+  other[1] = 0x11;
+  expectCheck(run(disk, other, 32), 5, 0x24, 0);
+  expectCheck(run(tape, cdb, 32), 5, 0x20, 0);
 }
 
 TEST_F(SimDevice, ModeSenseAnswersEachPageControl) {

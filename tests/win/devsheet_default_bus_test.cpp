@@ -81,6 +81,24 @@ TEST_F(DevsheetDefaultBus, CdromHasACapacityTapeHasNone) {
   });
 }
 
+TEST_F(DevsheetDefaultBus, DisksAbove2TBShowTheirTrueSize) {
+  // READ CAPACITY(10) answers FFFFFFFFh for both; READ CAPACITY(16) tells them.
+  const struct {
+    int target;
+    const char* capacity;
+  } disks[] = {{3, "3815447 MBytes"},    // 7814037168 blocks of 512 bytes
+               {4, "17166332 MBytes"}};  // 4394582016 blocks of 4096 bytes
+  for (const auto& d : disks) {
+    const inv::DeviceInfo* disk = device(1, d.target);
+    ASSERT_NE(disk, nullptr) << d.target;
+    withSheet(*disk, [&](HWND sheet) {
+      EXPECT_EQ(devtest::generalFields(devtest::currentPage(sheet)).at(IDC_DEV_CAPACITY), d.capacity);
+      const std::string shot = d.target == 3 ? "devsheet_4tb_general" : "devsheet_18tb_general";
+      EXPECT_FALSE(orvtest::saveScreenshot(sheet, shot).empty());
+    });
+  }
+}
+
 TEST_F(DevsheetDefaultBus, NoRecordNoSheet) {
   orvtest::ModalDriver driver;
   corvath_.ShowDeviceProperty(0);

@@ -151,6 +151,8 @@ TEST_F(SimulatedBus, DefaultBusRecordsAtTheirPublishedOffsets) {
        "Velmora Halden HX42 Dual B", "Velmora Halden HX42 Dual B at 00:0C:01", 16, 0x5C40, 0x4C20,
        0, 1,
        {{2, 0, "MAXTOR", "MR-146U3        ", "M3A0"},
+        {3, 0, "ARVELL", "HD-4000S5       ", "S120"},
+        {4, 0, "QUORIX", "QX-18T4K        ", "0B21"},
         {6, 0, "ARVELL", "HD-2100N        ", "0114"}}},
       {3, "KESTREL-U160", {3, 0, 2, 0, 0, 0, 0x10, 0, 0, 0, 0, 0, 2, 4, 0, 0x81},
        "Velmora Kestrin KT31", "Velmora Kestrin KT31   at 02:04:00", 8, 0x5C31, 0x3110, 6, 0,
