@@ -191,7 +191,7 @@ TEST(PassthroughManager, AbsentTargetsAreAnsweredWithoutBusTraffic) {
   FakeSystem system(pt::fake::standardMachine());
   pt::Manager m(system);
   Buffer data(0);
-  for (uint8_t t : {4, 5, 7}) {
+  for (uint8_t t : std::initializer_list<uint8_t>{4, 5, 7}) {
     Sent s = send(m, kSas, t, scsi::inquiry(), data.get());
     EXPECT_EQ(s.block.header.status, scsi::kStatusError);
     EXPECT_EQ(s.block.adapterStatus, scsi::kHaSelectionTimeout);
