@@ -429,13 +429,14 @@ fi
 
 # orv_configure_and_build [win-only|win32|win64]: configures what is not configured yet
 # and builds both Windows widths and the native tree; win-only leaves out the native
-# tree, win32 and win64 build just that width.
+# tree, win32 and win64 build just that width. The 64-bit tree goes first: the 32-bit
+# tree's setup program carries its modules (and builds them there when it needs them,
+# so both trees are always configured).
 orv_configure_and_build() {
   local jobs what=${1:-all} width tree log
   orv_probe_ia32
   jobs=$(nproc)
-  for width in 32 64; do
-    case "$what" in win32) [ "$width" = 32 ] || continue ;; win64) [ "$width" = 64 ] || continue ;; esac
+  for width in 64 32; do
     if [ "$width" = 32 ]; then tree=$ORV_WIN_BUILD log=configure-win.log
     else tree=$ORV_WIN64_BUILD log=configure-win64.log; fi
     if [ ! -f "$tree/build.ninja" ]; then
@@ -443,6 +444,7 @@ orv_configure_and_build() {
         -DCMAKE_TOOLCHAIN_FILE="$ORV_ROOT/cmake/mingw$width.cmake" "${ORV_LAUNCHER[@]}" \
         >"$ORV_LOGS/$log" 2>&1 || { cat "$ORV_LOGS/$log"; return 1; }
     fi
+    case "$what" in win32) [ "$width" = 32 ] || continue ;; win64) [ "$width" = 64 ] || continue ;; esac
     orv_log "building the $width-bit Windows binaries ($tree)"
     cmake --build "$tree" -j "$jobs" || return 1
   done
