@@ -153,13 +153,17 @@ void expectServedBy(int width) {
       << "type library: " << got[kLibId];
 }
 
-// The client of that width finds nothing of the suite.
+// The client of that width finds no server of the suite and no type library of its
+// width. (Where a library has no 64-bit entry, oleaut32 gives a 64-bit client the
+// 32-bit one.)
 void expectNothingFor(int width) {
   SCOPED_TRACE(std::to_string(width) + "-bit client");
   auto got = whatAClientGets(width);
   for (const auto& a : g_asked.arguments)
     EXPECT_EQ(got[a].rfind("error ", 0), 0u) << a << " served by " << got[a];
-  EXPECT_EQ(got[kLibId].rfind("error ", 0), 0u) << "type library: " << got[kLibId];
+  EXPECT_TRUE(got[kLibId].rfind("error ", 0) == 0 ||
+              lstrcmpiA(got[kLibId].c_str(), (bin(width) + "corvath.dll").c_str()) != 0)
+      << "type library: " << got[kLibId];
 }
 
 TEST(SideBySide, EachWidthRegistersInItsOwnView) {
