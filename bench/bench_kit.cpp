@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
+#include <string>
+#include <utility>
 
 #include "scsi/manager.h"
 #include "simulator/controls.h"
@@ -307,6 +310,148 @@ double timeUntilIdle(const std::function<void()>& work) {
     DispatchMessageA(&msg);
   }
   return nowMs() - start;
+}
+
+}  // namespace bench
+
+namespace bench {
+namespace {
+
+struct ProfileEntry {
+  double inclusive = 0;
+  double exclusive = 0;
+  long calls = 0;
+};
+
+struct Frame {
+  std::string key;
+  double start;
+  double children;
+};
+
+struct Profile {
+  HHOOK before = nullptr, after = nullptr, retrieved = nullptr;
+  std::map<std::string, ProfileEntry> entries;
+  std::vector<Frame> stack;
+  bool dispatching = false;  // the bottom frame is a dispatched message
+};
+Profile g_profile;
+
+const char* messageName(UINT message) {
+  switch (message) {
+    case WM_PAINT: return "WM_PAINT";
+    case WM_ERASEBKGND: return "WM_ERASEBKGND";
+    case WM_NCPAINT: return "WM_NCPAINT";
+    case WM_INITDIALOG: return "WM_INITDIALOG";
+    case WM_DRAWITEM: return "WM_DRAWITEM";
+    case WM_NOTIFY: return "WM_NOTIFY";
+    case WM_COMMAND: return "WM_COMMAND";
+    case WM_SETFONT: return "WM_SETFONT";
+    case WM_CREATE: return "WM_CREATE";
+    case WM_NCCREATE: return "WM_NCCREATE";
+    case WM_SIZE: return "WM_SIZE";
+    case WM_WINDOWPOSCHANGED: return "WM_WINDOWPOSCHANGED";
+    case WM_WINDOWPOSCHANGING: return "WM_WINDOWPOSCHANGING";
+    case WM_SHOWWINDOW: return "WM_SHOWWINDOW";
+    case WM_CTLCOLORSTATIC: return "WM_CTLCOLORSTATIC";
+    case WM_CTLCOLORDLG: return "WM_CTLCOLORDLG";
+    case WM_CTLCOLORBTN: return "WM_CTLCOLORBTN";
+    case WM_SETTEXT: return "WM_SETTEXT";
+    case WM_TIMER: return "WM_TIMER";
+    case WM_PRINTCLIENT: return "WM_PRINTCLIENT";
+    case WM_ACTIVATE: return "WM_ACTIVATE";
+    case WM_NCACTIVATE: return "WM_NCACTIVATE";
+    case WM_SETFOCUS: return "WM_SETFOCUS";
+    case WM_KILLFOCUS: return "WM_KILLFOCUS";
+    case WM_NCCALCSIZE: return "WM_NCCALCSIZE";
+    case WM_GETTEXT: return "WM_GETTEXT";
+    case WM_SETICON: return "WM_SETICON";
+    case WM_SETCURSOR: return "WM_SETCURSOR";
+    case PSM_SETCURSEL: return "PSM_SETCURSEL";
+    case LVM_INSERTITEMA: return "LVM_INSERTITEMA";
+    case LVM_SETITEMTEXTA: return "LVM_SETITEMTEXTA";
+    case LB_ADDSTRING: return "LB_ADDSTRING";
+    case LB_INSERTSTRING: return "LB_INSERTSTRING";
+    case STM_SETICON: return "STM_SETICON";
+    case STM_SETIMAGE: return "STM_SETIMAGE";
+    default: return nullptr;
+  }
+}
+
+std::string profileKey(HWND window, UINT message) {
+  char cls[64] = {};
+  GetClassNameA(window, cls, sizeof cls);
+  char text[96];
+  const char* name = messageName(message);
+  if (name) std::snprintf(text, sizeof text, "%s %s", cls, name);
+  else std::snprintf(text, sizeof text, "%s 0x%04X", cls, message);
+  return text;
+}
+
+void push(const std::string& key) { g_profile.stack.push_back({key, nowMs(), 0}); }
+
+void pop() {
+  if (g_profile.stack.empty()) return;
+  Frame f = g_profile.stack.back();
+  g_profile.stack.pop_back();
+  const double inclusive = nowMs() - f.start;
+  ProfileEntry& e = g_profile.entries[f.key];
+  e.inclusive += inclusive;
+  e.exclusive += inclusive - f.children;
+  ++e.calls;
+  if (!g_profile.stack.empty()) g_profile.stack.back().children += inclusive;
+}
+
+LRESULT CALLBACK profileBefore(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HC_ACTION) {
+    const CWPSTRUCT* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    push(profileKey(m->hwnd, m->message));
+  }
+  return CallNextHookEx(g_profile.before, code, wParam, lParam);
+}
+
+LRESULT CALLBACK profileAfter(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HC_ACTION && g_profile.stack.size() > (g_profile.dispatching ? 1u : 0u)) pop();
+  return CallNextHookEx(g_profile.after, code, wParam, lParam);
+}
+
+LRESULT CALLBACK profileRetrieved(int code, WPARAM removed, LPARAM lParam) {
+  if (code == HC_ACTION && removed == PM_REMOVE) {
+    // The dispatched message before this one ends here (its sent messages are done).
+    if (g_profile.dispatching) {
+      while (g_profile.stack.size() > 1) pop();
+      pop();
+    }
+    const MSG* m = reinterpret_cast<const MSG*>(lParam);
+    g_profile.dispatching = m->hwnd != nullptr;
+    if (g_profile.dispatching) push(profileKey(m->hwnd, m->message) + " (dispatched)");
+  }
+  return CallNextHookEx(g_profile.retrieved, code, removed, lParam);
+}
+
+}  // namespace
+
+void startMessageProfile() {
+  const DWORD thread = GetCurrentThreadId();
+  g_profile.before = SetWindowsHookExA(WH_CALLWNDPROC, profileBefore, nullptr, thread);
+  g_profile.after = SetWindowsHookExA(WH_CALLWNDPROCRET, profileAfter, nullptr, thread);
+  g_profile.retrieved = SetWindowsHookExA(WH_GETMESSAGE, profileRetrieved, nullptr, thread);
+}
+
+void printMessageProfile(const char* title) {
+  UnhookWindowsHookEx(g_profile.before);
+  UnhookWindowsHookEx(g_profile.after);
+  UnhookWindowsHookEx(g_profile.retrieved);
+  while (!g_profile.stack.empty()) pop();
+  std::vector<std::pair<std::string, ProfileEntry>> sorted(g_profile.entries.begin(),
+                                                            g_profile.entries.end());
+  std::sort(sorted.begin(), sorted.end(),
+            [](const auto& a, const auto& b) { return a.second.exclusive > b.second.exclusive; });
+  std::fprintf(stderr, "profile of %s: ms by message (own time, with what it sent, calls)\n", title);
+  for (size_t i = 0; i < sorted.size() && i < 25; ++i)
+    std::fprintf(stderr, "  %8.2f %8.2f %6ld  %s\n", sorted[i].second.exclusive,
+                 sorted[i].second.inclusive, sorted[i].second.calls, sorted[i].first.c_str());
+  g_profile = Profile();
 }
 
 }  // namespace bench

@@ -83,3 +83,15 @@ void cancelDialog(HWND dialog);
 double timeUntilIdle(const std::function<void()>& work);
 
 }  // namespace bench
+
+namespace bench {
+
+// Where a window's time goes, by message: while on, every message this thread sends or
+// dispatches is timed (sent ones from the hook before the window procedure to the one
+// after it, dispatched ones from their retrieval to the next), per window class and
+// message, with the time spent in messages sent from inside it counted apart. Printed
+// to stderr, dearest first.
+void startMessageProfile();
+void printMessageProfile(const char* title);
+
+}  // namespace bench

@@ -11,7 +11,8 @@
 //   - each band created and painted, against an empty child window of the same site.
 // Rows on stdout for bench/run (bench_kit.h).
 //
-//   window_bench.exe [--runs N] [--only TEXT]
+//   window_bench.exe [--runs N] [--only TEXT] [--profile]
+// --profile runs each measured window once more with its time by message on stderr.
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
@@ -28,7 +29,13 @@
 #include "bench/bench_kit.h"
 #include "bench/floors_res.h"
 #include "client/corvath_obj_driver.h"
+#include "biosconfig/biosconfig_res.h"
+#include "devsheet/cache_page_res.h"
+#include "devsheet/defect_page_res.h"
+#include "devsheet/devsheet_res.h"
 #include "devsheet/mode_page_res.h"
+#include "framework/module.h"
+#include "server/devicelist_res.h"
 #include "framework/comptr.h"
 #include "framework/dialog.h"
 #include "framework/propsheet.h"
@@ -45,6 +52,7 @@ using bench::Session;
 
 int g_runs = 9;
 std::string g_only;
+bool g_profile = false;
 
 bool wanted(const char* what) { return g_only.empty() || std::strstr(what, g_only.c_str()); }
 
@@ -138,6 +146,41 @@ Session emptySheet(int pages) {
   };
 }
 
+// The windows' own templates, from Corvath's resources, in a plain dialog or in plain
+// pages of our framework: what a window costs with none of its own code (no data, no
+// commands, no drawing of its own). Not a target's floor: it says where the time goes.
+class TemplatePage : public fw::PropertyPage {
+ public:
+  explicit TemplatePage(UINT id) : PropertyPage(id) {}
+};
+
+struct CorvathResources {
+  CorvathResources() { fw::setResourceModule(GetModuleHandleA("corvath.dll")); }
+  ~CorvathResources() { fw::setResourceModule(nullptr); }
+};
+
+Session templateDialog(UINT id) {
+  return [id] {
+    CorvathResources resources;
+    fw::Dialog dialog(id);
+    return bench::timeModal([&] { dialog.doModal(); }, {}, bench::cancelDialog);
+  };
+}
+
+Session templateSheet(std::vector<UINT> ids) {
+  return [ids] {
+    CorvathResources resources;
+    std::vector<std::unique_ptr<TemplatePage>> made;
+    fw::PropertySheet sheet("Templates", nullptr, 0);
+    for (UINT id : ids) {
+      made.push_back(std::make_unique<TemplatePage>(id));
+      sheet.addPage(made.back().get());
+    }
+    return bench::timeModal([&] { sheet.doModal(); }, tabs(1, static_cast<int>(ids.size()) - 1),
+                            bench::cancelSheet);
+  };
+}
+
 // ---- Rows -------------------------------------------------------------------------------
 
 Row row(const char* section, const std::string& what, const Figures& measured,
@@ -159,6 +202,11 @@ bench::Alternated measure(const char* what, const Session& a, const Session& b) 
   std::fprintf(stderr, "measuring: %s\n", what);
   bench::Alternated m = bench::alternate(a, b, g_runs);
   if (!m.ok) bench::fail(std::string(what) + ": a window did not come up or a run failed");
+  if (g_profile) {
+    bench::startMessageProfile();
+    a();
+    bench::printMessageProfile(what);
+  }
   return m;
 }
 
@@ -184,6 +232,9 @@ void deviceWindows(Bus& bus) {
     auto m = measure("device list", list, emptyDialog());
     bench::printRow(row("Windows", "Device list window, 15 devices: call to painted", m.a[0],
                         "empty modal dialog", m.b[0], 2, "<= 2x"));
+    m = measure("device list against its template", list, templateDialog(IDD_DEVICE_LIST));
+    bench::printRow(row("Where the time goes", "Device list window, 15 devices: call to painted",
+                        m.a[0], "its template in a plain dialog", m.b[0], 0, "-"));
   }
   if (wanted("Device sheet")) {
     Session sheet = [&] {
@@ -201,6 +252,12 @@ void deviceWindows(Bus& bus) {
                           i ? "empty 5-page sheet: tab to page painted"
                             : "empty 5-page sheet: call to page painted",
                           m.b[i], 2, "<= 2x"));
+    m = measure("device sheet against its templates", sheet,
+                templateSheet({IDD_DEV_GENERAL, IDD_DEV_FEATURES, IDD_DEV_DEFECTS, IDD_DEV_MODE,
+                               IDD_DEV_CACHE}));
+    for (size_t i = 0; i < 5; ++i)
+      bench::printRow(row("Where the time goes", steps[i], m.a[i],
+                          "its templates in plain pages of our framework", m.b[i], 0, "-"));
   }
   if (wanted("Defect List")) {
     // The sheet is opened untimed; the figure is the tab to the Defect List page, which
@@ -264,6 +321,12 @@ void seldarn(int adapters) {
   auto m = measure(what.c_str(), sheet, emptySheet(4));
   bench::printRow(row("Windows", what, m.a[0], "empty 4-page sheet: call to page painted", m.b[0],
                       2, "<= 2x"));
+  if (adapters != 1) return;
+  m = measure("BIOS configuration sheet against its templates", sheet,
+              templateSheet({IDD_SEE_BUS_INTERFACE, IDD_SEE_BOOT_DEVICE, IDD_SEE_DEVICE_CONFIG,
+                             IDD_SEE_ADVANCED}));
+  bench::printRow(row("Where the time goes", what, m.a[0], "its templates in plain pages of our framework",
+                      m.b[0], 0, "-"));
 }
 
 // ---- Shell folder -----------------------------------------------------------------------
@@ -415,6 +478,7 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--runs") && i + 1 < argc) g_runs = std::max(1, std::atoi(argv[++i]));
     else if (!std::strcmp(argv[i], "--only") && i + 1 < argc) g_only = argv[++i];
+    else if (!std::strcmp(argv[i], "--profile")) g_profile = true;
   }
   SetEnvironmentVariableA("VRAX_SIM_BUS", nullptr);
   SetEnvironmentVariableA("VRAX_SIM_STATE", "none");

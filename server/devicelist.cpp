@@ -52,10 +52,13 @@ BOOL CDeviceListDlg::onInitDialog() {
                                      ILC_COLOR32 | ILC_MASK, kDeviceImageCount, 0));
   smallImages.reset(ImageList_Create(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
                                      ILC_COLOR32 | ILC_MASK, kDeviceImageCount, 0));
-  for (int i = 0; i < kDeviceImageCount; ++i) {
+  // Only the icons of the types on this bus: each costs a load and a copy per list.
+  for (size_t d = 0; d < listedDeviceCount(adapter); ++d) {
+    const int slot = deviceImageSlot(adapter.devices[d].deviceType);
+    if (typeImage[slot] >= 0) continue;
     // Both lists get the same icons in the same order, so one index serves both.
-    typeImage[i] = largeImages.addIcon(module, kDeviceListIcons[i]);
-    smallImages.addIcon(module, kDeviceListIcons[i]);
+    typeImage[slot] = largeImages.addIcon(module, kDeviceListIcons[slot]);
+    smallImages.addIcon(module, kDeviceListIcons[slot]);
   }
 
   HMENU menu = GetMenu(hwnd());
@@ -96,6 +99,8 @@ BOOL CDeviceListDlg::onInitDialog() {
 void CDeviceListDlg::applyViewMode(unsigned command) {
   const ViewModeRow* mode = viewModeRow(command);
   if (!mode) return;
+  // Drawn once when all rows are in, not laid out and scrolled again after each row.
+  SendMessageA(list, WM_SETREDRAW, FALSE, 0);
   SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
   fw::deleteAllColumns(list);
   fw::setViewStyle(list, static_cast<DWORD>(mode->view));
@@ -115,6 +120,8 @@ void CDeviceListDlg::applyViewMode(unsigned command) {
     }
   }
   insertDevices(report);
+  SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(list, nullptr, TRUE);
 
   viewMode = command;
   CheckMenuRadioItem(GetMenu(hwnd()), kFirstViewCommand, kLastViewCommand, command, MF_BYCOMMAND);
