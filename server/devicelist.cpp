@@ -140,7 +140,9 @@ void CDeviceListDlg::insertDevices(bool report) {
     lv.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
     lv.iItem = static_cast<int>(i);
     lv.pszText = const_cast<char*>(text.c_str());
-    lv.iImage = I_IMAGECALLBACK;
+    // The picture is known now: a callback would cost a notification and an item lookup
+    // for every item each time the list paints.
+    lv.iImage = typeImage[deviceImageSlot(device.deviceType)];
     lv.lParam = static_cast<LPARAM>(i);
     int item =
         static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&lv)));
@@ -258,17 +260,6 @@ void CDeviceListDlg::onContextMenu(POINT screen) {
 LRESULT CDeviceListDlg::onNotify(const NMHDR& header) {
   if (header.hwndFrom != list) return 0;
   switch (header.code) {
-    case LVN_GETDISPINFOA:
-    case LVN_GETDISPINFOW: {
-      // The image part of both records is laid out alike.
-      LVITEMA& item =
-          const_cast<NMLVDISPINFOA&>(reinterpret_cast<const NMLVDISPINFOA&>(header)).item;
-      if (item.mask & LVIF_IMAGE) {
-        const inv::DeviceInfo* device = deviceOfItemData(fw::itemData(list, item.iItem));
-        item.iImage = device ? typeImage[deviceImageSlot(device->deviceType)] : -1;
-      }
-      return 0;
-    }
     case LVN_COLUMNCLICK:
       if (sort.columnClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem)) sortDevices();
       return 0;
