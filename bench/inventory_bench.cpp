@@ -1,44 +1,55 @@
-// Time to build the inventory of a large simulated bus, and the requests it takes.
-// Writes a bus of 15 adapters, each scanning 16 targets with a device at every target
-// but the adapter's own, all answering at once, and builds the inventory over the
-// simulated manager as Corvath does, many times over.
+// The inventory scan over the simulated manager, as Corvath builds it, on buses of 1, 4
+// and 15 adapters scanning 8 and 16 targets, with a disk at every target but the
+// adapter's own and every answer at once. The figure is the cost per target scanned;
+// it must stay flat as adapters and targets are added, so each case is compared with
+// the smallest (1 adapter of 8 targets). One build of each case runs with the
+// simulator's request log on, which must show exactly one INQUIRY per target.
+// Rows on stdout for bench/run (bench_kit.h).
 //
-//   scripts/wine build/win/bin/inventory_bench.exe [builds]
+//   inventory_bench.exe [--runs N]
 #include <windows.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
+#include <map>
+#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "bench/bench_kit.h"
 #include "inventory/library_port.h"
+#include "scsi/manager.h"
 #include "simulator/controls.h"
 
 namespace {
 
-constexpr int kAdapters = 15;
-constexpr int kTargets = 16;
+// Messages would stop the scan for a person to read them; none is expected here.
+class CountingSink : public inv::MessageSink {
+ public:
+  void show(unsigned, const std::vector<inv::MessageArg>&) override { ++shown; }
+  std::string text(unsigned id) override { return texts_.text(id); }
+  long shown = 0;
 
-// The ID pairs of cards of every family the identification table knows.
-constexpr struct {
-  const char* deviceId;     // as PCI bytes 02..03
-  const char* subsystemId;  // as PCI bytes 2E..2F
-} kCards[] = {{"40 5C", "20 4C"}, {"31 5C", "10 31"}, {"21 5C", "60 21"}, {"10 5C", "01 00"}};
+ private:
+  inv::MessageBoxSink texts_;
+};
 
-std::string busText() {
+struct Case {
+  int adapters;
+  int targets;
+};
+
+std::string busText(const Case& c) {
   std::string bus = "completion immediate\n";
-  char line[512];
-  for (int a = 0; a < kAdapters; ++a) {
-    const auto& card = kCards[a % 4];
-    std::snprintf(line, sizeof line,
-                  "adapter %d\n  identifier \"KESTREL-%02d\"\n  manager-id \"VRAX SIMULATOR\"\n"
-                  "  unique 03 00 02 10 00 00 10 00 00 00 00 00 %02X 0C %02X 81\n"
-                  "  pci 00 5A 1D %s\n  pci 2C 5A 1D %s\n",
-                  a, a, a / 2, a % 2, card.deviceId, card.subsystemId);
-    bus += line;
-    for (int t = 0; t < kTargets; ++t) {
+  char line[256];
+  for (int a = 0; a < c.adapters; ++a) {
+    bus += bench::adapterText(a, c.targets);
+    for (int t = 0; t < c.targets; ++t) {
       if (t == 7) continue;  // the adapter's own ID
       std::snprintf(line, sizeof line,
                     "  device %d\n    inquiry 00 00 03 02 1F 00 00 32 \"BENCH   \" "
@@ -50,120 +61,120 @@ std::string busText() {
   return bus;
 }
 
-// Counts what reaches the manager.
-class CountingPort : public inv::ManagerPort {
- public:
-  explicit CountingPort(inv::ManagerPort& inner) : inner_(inner) {}
-  uint32_t supportInfo() override {
-    ++supportCalls;
-    return inner_.supportInfo();
+// Milliseconds of one build (count, then list) on a fresh inventory; negative when the
+// list did not come or lacks devices.
+double buildOnce(const Case& c) {
+  inv::LibraryManagerPort port;
+  CountingSink sink;
+  inv::Inventory inventory(port, sink);
+  const double start = bench::nowMs();
+  inventory.countAdapters();
+  inv::RecordAddress list = inventory.buildAdapterList();
+  const double ms = bench::nowMs() - start;
+  if (!list || sink.shown || inventory.recordCount() != c.adapters) return -1;
+  for (int a = 0; a < c.adapters; ++a)
+    if (inventory.records()[a].deviceCount != c.targets - 1) return -1;
+  return ms;
+}
+
+// The INQUIRY requests in the log, per (adapter, target).
+std::map<std::pair<int, int>, int> inquiries(const std::string& logFile) {
+  std::map<std::pair<int, int>, int> seen;
+  std::ifstream log(logFile);
+  std::string line;
+  constexpr size_t kCdb = offsetof(scsi::ExecCommandBlock, cdb);
+  constexpr size_t kTarget = offsetof(scsi::ExecCommandBlock, target);
+  while (std::getline(log, line)) {
+    std::istringstream in(line);
+    std::string number, kind;
+    if (!(in >> number >> kind) || kind != "recv") continue;
+    std::vector<int> bytes;
+    std::string hex;
+    while (in >> hex) bytes.push_back(static_cast<int>(std::strtol(hex.c_str(), nullptr, 16)));
+    if (bytes.size() <= kCdb || bytes[0] != scsi::kCmdExecute || bytes[kCdb] != 0x12) continue;
+    ++seen[{bytes[2], bytes[kTarget]}];
   }
-  void inquireAdapter(scsi::AdapterInquiryBlock& block) override {
-    ++inquiries;
-    inner_.inquireAdapter(block);
+  return seen;
+}
+
+bool oneInquiryPerTarget(const Case& c) {
+  char folder[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, folder);
+  const std::string logFile = std::string(folder) + "orv_inventory_bench.log";
+  DeleteFileA(logFile.c_str());
+  auto setLog = reinterpret_cast<simctl::SetLogFn>(reinterpret_cast<void*>(
+      GetProcAddress(scsi::scsiManager().handle(), simctl::kSetLog)));
+  if (!setLog || !setLog(logFile.c_str())) return false;
+  const bool built = buildOnce(c) >= 0;
+  setLog(nullptr);
+  std::map<std::pair<int, int>, int> seen = inquiries(logFile);
+  DeleteFileA(logFile.c_str());
+  if (!built || seen.size() != static_cast<size_t>(c.adapters * c.targets)) return false;
+  for (const auto& entry : seen)
+    if (entry.second != 1) return false;
+  return true;
+}
+
+// One run: the bus loaded, then the median of several figures, each `repeat` builds
+// together per target scanned. A small case repeated to as many targets as the case it
+// is compared with spans as much time, and so meets as many preemptions of a shared
+// machine: the median of short builds alone would leave them out and favour it.
+std::vector<double> perTargetMicroseconds(const std::string& bus, const Case& c, int repeat) {
+  bench::loadBus(bus, "inventory");
+  bench::Figures figures;
+  for (int i = 0; i < 5; ++i) {
+    double ms = 0;
+    for (int r = 0; r < repeat; ++r) {
+      const double one = buildOnce(c);
+      if (one < 0) return {};
+      ms += one;
+    }
+    figures.runs.push_back(ms);
   }
-  bool readPciConfig(uint8_t adapter, uint8_t (&config)[inv::kPciConfigSize]) override {
-    ++pciReads;
-    return inner_.readPciConfig(adapter, config);
-  }
-  std::unique_ptr<inv::ScanSession> beginScan() override {
-    class Session : public inv::ScanSession {
-     public:
-      Session(std::unique_ptr<inv::ScanSession> inner, long& count)
-          : inner_(std::move(inner)), count_(count) {}
-      inv::Completion execute(scsi::ExecCommandBlock& b, uint8_t* d, uint32_t n) override {
-        ++count_;
-        return inner_->execute(b, d, n);
-      }
-
-     private:
-      std::unique_ptr<inv::ScanSession> inner_;
-      long& count_;
-    };
-    std::unique_ptr<inv::ScanSession> inner = inner_.beginScan();
-    return inner ? std::make_unique<Session>(std::move(inner), executes) : nullptr;
-  }
-  long supportCalls = 0, inquiries = 0, pciReads = 0, executes = 0;
-
- private:
-  inv::ManagerPort& inner_;
-};
-
-class CountingSink : public inv::MessageSink {
- public:
-  void show(unsigned, const std::vector<inv::MessageArg>&) override { ++shown; }
-  std::string text(unsigned id) override { return texts_.text(id); }
-  long shown = 0;
-
- private:
-  inv::MessageBoxSink texts_;
-};
-
-double millisecondsSince(const LARGE_INTEGER& start, const LARGE_INTEGER& frequency) {
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return 1000.0 * static_cast<double>(now.QuadPart - start.QuadPart) /
-         static_cast<double>(frequency.QuadPart);
+  return {1000 * figures.median() / (repeat * c.adapters * c.targets)};
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int builds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
-  char folder[MAX_PATH] = {};
-  GetTempPathA(MAX_PATH, folder);
-  const std::string busFile = std::string(folder) + "orv_inventory_bench.bus";
-  std::ofstream(busFile, std::ios::binary) << busText();
-  SetEnvironmentVariableA("VRAX_SIM_BUS", busFile.c_str());
+  int runs = 15;
+  for (int i = 1; i < argc; ++i)
+    if (!std::strcmp(argv[i], "--runs") && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
+  SetEnvironmentVariableA("VRAX_SIM_BUS", nullptr);
   SetEnvironmentVariableA("VRAX_SIM_STATE", "none");
-  if (!scsi::scsiManager().load()) {
-    std::fprintf(stderr, "wnvrax32.dll cannot be loaded\n");
-    return 1;
-  }
 
-  inv::LibraryManagerPort library;
-  LARGE_INTEGER frequency;
-  QueryPerformanceFrequency(&frequency);
-  std::vector<double> times;
-  CountingPort first(library);
-  CountingSink sink;
-  int adapters = 0, devices = 0;
-  for (int i = 0; i < builds; ++i) {
-    CountingPort port(library);
-    inv::Inventory inventory(i == 0 ? first : port, sink);
-    LARGE_INTEGER start;
-    QueryPerformanceCounter(&start);
-    inventory.countAdapters();
-    inv::RecordAddress list = inventory.buildAdapterList();
-    times.push_back(millisecondsSince(start, frequency));
-    if (!list) {
-      char why[512] = "";
-      auto lastError = reinterpret_cast<simctl::LastErrorFn>(reinterpret_cast<void*>(
-          GetProcAddress(scsi::scsiManager().handle(), simctl::kLastError)));
-      if (lastError) lastError(why, sizeof why);
-      std::fprintf(stderr, "no adapter list: %s\n", why);
-      return 1;
-    }
-    if (i == 0) {
-      adapters = inventory.recordCount();
-      for (int r = 0; r < adapters; ++r) devices += inventory.records()[r].deviceCount;
-    }
+  const Case smallest = {1, 8};
+  const Case cases[] = {{1, 16}, {4, 8}, {4, 16}, {15, 8}, {15, 16}};
+  const std::string smallestBus = busText(smallest);
+  for (const Case& c : cases) {
+    const std::string bus = busText(c);
+    std::fprintf(stderr, "measuring: inventory of %d adapters x %d targets\n", c.adapters, c.targets);
+    bench::loadBus(bus, "inventory");
+    if (!oneInquiryPerTarget(c))
+      bench::fail("the log of " + std::to_string(c.adapters) + " x " + std::to_string(c.targets) +
+                  " does not show exactly one INQUIRY per target");
+    // The case and the smallest in turn, each run's build time divided by the targets
+    // it scanned; the smallest built as often as it takes to scan as many targets.
+    const int repeat = (c.adapters * c.targets) / (smallest.adapters * smallest.targets);
+    bench::Session perTarget = [&] { return perTargetMicroseconds(bus, c, 1); };
+    bench::Session perTargetSmallest = [&] {
+      return perTargetMicroseconds(smallestBus, smallest, repeat);
+    };
+    bench::Alternated m = bench::alternate(perTarget, perTargetSmallest, runs);
+    if (!m.ok) bench::fail("an inventory build failed");
+    bench::Row row;
+    row.section = "Inventory";
+    row.what = "Inventory scan, " + std::to_string(c.adapters) + (c.adapters == 1 ? " adapter" : " adapters") +
+               " x " + std::to_string(c.targets) + " targets: per target (one INQUIRY each, checked)";
+    row.unit = "us";
+    row.measured = m.a[0];
+    row.floor = "same, 1 adapter x 8 targets, built " + std::to_string(repeat) + " times in a row";
+    row.floorFigures = m.b[0];
+    row.ratio = bench::pairedRatio(row.measured, row.floorFigures);
+    row.target = 1.5;
+    row.targetText = "<= 1.5x (flat)";
+    bench::printRow(row);
   }
-  scsi::scsiManager().unload();
-  DeleteFileA(busFile.c_str());
-
-  std::sort(times.begin(), times.end());
-  double total = 0;
-  for (double t : times) total += t;
-  std::printf("inventory of %d adapters x %d targets (immediate completion), %d builds\n",
-              kAdapters, kTargets, builds);
-  std::printf("  found: %d adapters, %d devices; messages shown: %ld\n", adapters, devices,
-              sink.shown);
-  std::printf("  time per build (count + list): min %.3f ms, median %.3f ms, mean %.3f ms\n",
-              times.front(), times[times.size() / 2], total / static_cast<double>(times.size()));
-  std::printf("  requests per build: %ld (%ld adapter inquiries + %ld INQUIRY), "
-              "plus %ld support-word calls and %ld PCI reads\n",
-              first.inquiries + first.executes, first.inquiries, first.executes,
-              first.supportCalls, first.pciReads);
+  scsi::stopManager();
   return 0;
 }

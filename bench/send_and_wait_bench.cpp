@@ -1,15 +1,17 @@
 // Cost per request of SendAndWait against a bare SendVRAX32Command on the simulated
-// manager, with immediate and with pending completion.
-//   scripts/wine build/win/bin/send_and_wait_bench.exe [requests]
+// manager, with immediate and with pending completion. Rows on stdout for bench/run
+// (bench_kit.h); the bare call with a fresh event per request goes to stderr.
+//   send_and_wait_bench.exe [requests per round]
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <algorithm>
+#include <string>
 #include <functional>
 #include <vector>
 
+#include "bench/bench_kit.h"
 #include "scsi/commands.h"
 #include "scsi/manager.h"
 #include "simulator/controls.h"
@@ -50,11 +52,6 @@ double perRequest(int count, const std::function<bool()>& request) {
     }
   }
   return (seconds() - start) * 1e6 / count;
-}
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
 }
 
 constexpr int kRounds = 7;
@@ -111,24 +108,37 @@ int main(int argc, char** argv) {
     };
   };
 
-  std::printf("READ CAPACITY(10): microseconds per request, median of %d rounds of %d\n",
-              kRounds, count);
-  std::printf("%-10s %12s %14s %14s\n", "completion", "bare send", "+event each", "SendAndWait");
+  std::fprintf(stderr, "READ CAPACITY(10): microseconds per request, median of %d rounds of %d\n",
+               kRounds, count);
+  std::fprintf(stderr, "%-10s %12s %14s %14s\n", "completion", "bare send", "+event each",
+               "SendAndWait");
   for (uint8_t target : {uint8_t{0}, uint8_t{1}}) {
     Request variants[] = {bare(target), bareFreshEvent(target), shared(target)};
     for (Request& r : variants)
       for (int i = 0; i < 20; ++i) r();  // warm up
     // Rounds alternate, so that a slow phase of the host weighs on every variant alike.
-    std::vector<double> times[3];
+    bench::Figures times[3];
     for (int round = 0; round < kRounds; ++round) {
       for (int v = 0; v < 3; ++v) {
         double t = perRequest(count, variants[v]);
         if (t < 0) return 1;
-        times[v].push_back(t);
+        times[v].runs.push_back(t);
       }
     }
-    std::printf("%-10s %12.2f %14.2f %14.2f\n", target ? "pending" : "immediate",
-                median(times[0]), median(times[1]), median(times[2]));
+    std::fprintf(stderr, "%-10s %12.2f %14.2f %14.2f\n", target ? "pending" : "immediate",
+                 times[0].median(), times[1].median(), times[2].median());
+    bench::Row row;
+    row.section = "Commands";
+    row.what = std::string("Command round trip (SendAndWait), ") +
+               (target ? "pending answer" : "immediate answer");
+    row.unit = "us";
+    row.measured = times[2];
+    row.floor = "bare call into the manager, event kept";
+    row.floorFigures = times[0];
+    row.ratio = bench::pairedRatio(times[2], times[0]);
+    row.target = 1.5;
+    row.targetText = "<= 1.5x";
+    bench::printRow(row);
   }
   CloseHandle(event);
   scsi::stopManager();

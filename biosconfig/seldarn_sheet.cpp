@@ -37,16 +37,22 @@ std::vector<std::string> stringItems(const std::vector<unsigned>& ids) {
   return items;
 }
 
-// The miniport channel, and message 32961 for the configured adapter.
+// The miniport channel, and message 32961 for the configured adapter. One channel reads
+// every adapter's block, with the ports looked up in the registry once.
 class ChannelReader : public EepromReader {
  public:
-  bool read(HostAdapterInfo& adapter) override { return scsi::readEepromBlock(adapter); }
+  bool read(HostAdapterInfo& adapter) override { return channel_.readEepromBlock(adapter); }
   void reportFailure(const HostAdapterInfo& adapter) override {
     fw::messageBoxText(nullptr,
                        fw::formatString(IDS_SEE_READ_FAILED,
                                         field(adapter.displayName, sizeof adapter.displayName).c_str()),
                        IDS_SEE_CAPTION, MB_OK | MB_ICONEXCLAMATION);
   }
+
+ private:
+  scsi::WindowsMiniportSystem system_;
+  scsi::RememberedPorts ports_{system_};
+  scsi::MiniportChannel channel_{ports_};
 };
 
 bool readAll(HostAdapterInfo& adapter) {

@@ -84,6 +84,17 @@ class MiniportChannel::Device {
   MiniportHandle handle_;
 };
 
+bool RememberedPorts::portValues(int port, std::vector<PortValue>& values) {
+  auto found = ports_.find(port);
+  if (found == ports_.end()) {
+    std::pair<bool, std::vector<PortValue>> read;
+    read.first = inner_.portValues(port, read.second);
+    found = ports_.emplace(port, std::move(read)).first;
+  }
+  values = found->second.second;
+  return found->second.first;
+}
+
 MiniportPortList MiniportChannel::findPorts(const char* driver) {
   MiniportPortList list;
   std::vector<PortValue> values;

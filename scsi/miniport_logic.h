@@ -6,7 +6,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "inventory/records.h"
@@ -51,6 +53,26 @@ class MiniportSystem {
   virtual void close(MiniportHandle device) = 0;
   // "invalid file handle": a port was found but its device could not be opened.
   virtual void reportInvalidHandle() = 0;
+};
+
+// A system whose registry values are read once per port and then remembered, for a
+// run of requests through which the registry does not change: the BIOS configuration
+// sheet reads every adapter's block when it opens, and each read looks up the whole port
+// list. Devices are the inner system's.
+class RememberedPorts : public MiniportSystem {
+ public:
+  explicit RememberedPorts(MiniportSystem& inner) : inner_(inner) {}
+  bool portValues(int port, std::vector<PortValue>& values) override;
+  MiniportHandle open(const char* deviceName) override { return inner_.open(deviceName); }
+  bool control(MiniportHandle device, void* buffer, uint32_t inSize, uint32_t outSize) override {
+    return inner_.control(device, buffer, inSize, outSize);
+  }
+  void close(MiniportHandle device) override { inner_.close(device); }
+  void reportInvalidHandle() override { inner_.reportInvalidHandle(); }
+
+ private:
+  MiniportSystem& inner_;
+  std::map<int, std::pair<bool, std::vector<PortValue>>> ports_;
 };
 
 // The I/O base the registry publishes for an adapter: base address register 0 with the

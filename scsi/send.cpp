@@ -55,7 +55,7 @@ SendResult ScsiManager::send(ExecCommandBlock& block, Feedback feedback, uint32_
   if (!request) return result;
 
   if (feedback == Feedback::WaitCursor) fw::doWaitCursor(1);
-  ResetEvent(request->event.get());
+  // The event is new and so not signalled: no reset (a call to the server) is needed.
   result.sendResult = sendCommand(&request->block);
   if (result.sendResult != 0) {
     result.end = WaitEnd::Answered;

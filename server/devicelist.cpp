@@ -52,10 +52,13 @@ BOOL CDeviceListDlg::onInitDialog() {
                                      ILC_COLOR32 | ILC_MASK, kDeviceImageCount, 0));
   smallImages.reset(ImageList_Create(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
                                      ILC_COLOR32 | ILC_MASK, kDeviceImageCount, 0));
-  for (int i = 0; i < kDeviceImageCount; ++i) {
+  // Only the icons of the types on this bus: each costs a load and a copy per list.
+  for (size_t d = 0; d < listedDeviceCount(adapter); ++d) {
+    const int slot = deviceImageSlot(adapter.devices[d].deviceType);
+    if (typeImage[slot] >= 0) continue;
     // Both lists get the same icons in the same order, so one index serves both.
-    typeImage[i] = largeImages.addIcon(module, kDeviceListIcons[i]);
-    smallImages.addIcon(module, kDeviceListIcons[i]);
+    typeImage[slot] = largeImages.addIcon(module, kDeviceListIcons[slot]);
+    smallImages.addIcon(module, kDeviceListIcons[slot]);
   }
 
   HMENU menu = GetMenu(hwnd());
@@ -96,6 +99,8 @@ BOOL CDeviceListDlg::onInitDialog() {
 void CDeviceListDlg::applyViewMode(unsigned command) {
   const ViewModeRow* mode = viewModeRow(command);
   if (!mode) return;
+  // Drawn once when all rows are in, not laid out and scrolled again after each row.
+  SendMessageA(list, WM_SETREDRAW, FALSE, 0);
   SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
   fw::deleteAllColumns(list);
   fw::setViewStyle(list, static_cast<DWORD>(mode->view));
@@ -115,6 +120,8 @@ void CDeviceListDlg::applyViewMode(unsigned command) {
     }
   }
   insertDevices(report);
+  SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(list, nullptr, TRUE);
 
   viewMode = command;
   CheckMenuRadioItem(GetMenu(hwnd()), kFirstViewCommand, kLastViewCommand, command, MF_BYCOMMAND);
@@ -133,7 +140,9 @@ void CDeviceListDlg::insertDevices(bool report) {
     lv.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
     lv.iItem = static_cast<int>(i);
     lv.pszText = const_cast<char*>(text.c_str());
-    lv.iImage = I_IMAGECALLBACK;
+    // The picture is known now: a callback would cost a notification and an item lookup
+    // for every item each time the list paints.
+    lv.iImage = typeImage[deviceImageSlot(device.deviceType)];
     lv.lParam = static_cast<LPARAM>(i);
     int item =
         static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&lv)));
@@ -251,17 +260,6 @@ void CDeviceListDlg::onContextMenu(POINT screen) {
 LRESULT CDeviceListDlg::onNotify(const NMHDR& header) {
   if (header.hwndFrom != list) return 0;
   switch (header.code) {
-    case LVN_GETDISPINFOA:
-    case LVN_GETDISPINFOW: {
-      // The image part of both records is laid out alike.
-      LVITEMA& item =
-          const_cast<NMLVDISPINFOA&>(reinterpret_cast<const NMLVDISPINFOA&>(header)).item;
-      if (item.mask & LVIF_IMAGE) {
-        const inv::DeviceInfo* device = deviceOfItemData(fw::itemData(list, item.iItem));
-        item.iImage = device ? typeImage[deviceImageSlot(device->deviceType)] : -1;
-      }
-      return 0;
-    }
     case LVN_COLUMNCLICK:
       if (sort.columnClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem)) sortDevices();
       return 0;

@@ -49,8 +49,10 @@ class FakeSystem : public scsi::MiniportSystem {
   std::vector<Sent> sent;
   int openCount = 0;
   int messages = 0;
+  int registryReads = 0;
 
   bool portValues(int port, std::vector<PortValue>& values) override {
+    ++registryReads;
     auto it = ports.find(port);
     if (it == ports.end()) return false;
     values = it->second;
@@ -118,6 +120,22 @@ TEST(MiniportPorts, OnlyTheDriverValueItselfDecides) {
   scsi::MiniportChannel channel(fake);
   EXPECT_EQ(portsOf(channel.findPorts()),
             (std::vector<int>{4, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}));
+}
+
+TEST(MiniportPorts, RememberedPortsAreReadFromTheRegistryOnce) {
+  FakeSystem fake;
+  fake.kestrelPorts({0xE000, 0xD000, 0xC000});
+  scsi::RememberedPorts remembered(fake);
+  scsi::MiniportChannel channel(remembered);
+  for (uint32_t bar : {0xC001u, 0xD001u, 0xE001u}) {
+    HostAdapterInfo a = adapterAt(bar, 0, 2);
+    EXPECT_TRUE(channel.readEepromBlock(a));
+  }
+  uint32_t rate = 0;
+  EXPECT_TRUE(channel.queryTransferRate(adapterAt(0xD001, 0, 2), 0, rate));
+  EXPECT_EQ(fake.registryReads, 4);  // ports 0 to 2 and the missing key of port 3
+  EXPECT_EQ(fake.opened, (std::vector<std::string>{"\\\\.\\Scsi2:", "\\\\.\\Scsi1:",
+                                                   "\\\\.\\Scsi0:", "\\\\.\\Scsi1:"}));
 }
 
 TEST(MiniportPorts, ChoiceByIoAddress) {

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -224,6 +225,50 @@ TEST(DevlistWindow, HeaderClicksToggleArrangeSortsAscending) {
     // "Type" does not sort.
     clickHeader(list, 2);
     EXPECT_EQ(column(list, 0).front(), "ALCOVE");
+  });
+}
+
+// The picture of each row is its device's type, in every view and after sorting: rows of
+// one type share a picture, rows of different types do not.
+TEST(DevlistWindow, EachRowShowsThePictureOfItsDeviceType) {
+  auto adapter = makeAdapter("Velmora VX-3960 A", {{0, 0, "KESTREL", "KX-18 Fastdisk  ", "0412"},
+                                                   {2, 5, "ORBITAL", "CR-4800 Optical ", "1.20"},
+                                                   {3, 0, "ALCOVE", "AX-9 Disk       ", "0001"},
+                                                   {4, 1, "MERIDYN", "DT-2400 Tape    ", "A3"}});
+  runWindow(*adapter, "Velmora VX-3960 A Devices", [&](HWND dlg) {
+    HWND list = listOf(dlg);
+    auto check = [&](const char* view, int imageList) {
+      const int pictures = ImageList_GetImageCount(reinterpret_cast<HIMAGELIST>(
+          SendMessageA(list, LVM_GETIMAGELIST, static_cast<WPARAM>(imageList), 0)));
+      std::vector<int> ofType(256, -2);
+      std::vector<int> seen;
+      for (int i = 0; i < SendMessageA(list, LVM_GETITEMCOUNT, 0, 0); ++i) {
+        LVITEMA item = {};
+        item.mask = LVIF_IMAGE | LVIF_PARAM;
+        item.iItem = i;
+        ASSERT_TRUE(SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) << view;
+        ASSERT_GE(item.lParam, 0);
+        const uint8_t type = adapter->devices[item.lParam].deviceType;
+        EXPECT_GE(item.iImage, 0) << view << " row " << i;
+        EXPECT_LT(item.iImage, pictures) << view << " row " << i;
+        if (ofType[type] == -2) {
+          ofType[type] = item.iImage;
+          EXPECT_EQ(std::count(seen.begin(), seen.end(), item.iImage), 0)
+              << view << ": type " << int(type) << " has another type's picture";
+          seen.push_back(item.iImage);
+        }
+        EXPECT_EQ(item.iImage, ofType[type]) << view << " row " << i;
+      }
+      EXPECT_EQ(seen.size(), 3u) << view;
+    };
+    check("large icons", LVSIL_NORMAL);
+    command(dlg, ID_VIEW_DETAILS);
+    check("details", LVSIL_SMALL);
+    clickHeader(list, 0);  // by vendor: rows no longer in record order
+    EXPECT_EQ(column(list, 0).front(), "ALCOVE");
+    check("details, sorted", LVSIL_SMALL);
+    command(dlg, ID_VIEW_SMALL_ICONS);
+    check("small icons", LVSIL_SMALL);
   });
 }
 
