@@ -23,9 +23,11 @@ constexpr WORD kTypeLibMinor = 0;
 // SELFREG_E_CLASS) when the registry refused an entry.
 HRESULT registerServer(HMODULE module);
 
-// DllUnregisterServer: the type library, then every key of unregistrationKeys() in
-// order, each on its own (a key that still holds someone else's subkeys stays). A key
-// that is not there is not an error; always S_OK.
+// DllUnregisterServer: this width's type library entry, then every key of
+// unregistrationKeys() in order, each on its own (a key that still holds someone else's
+// subkeys stays). Where the registry views share the ProgIDs (64-bit Windows), they are
+// written again when the other width's server is still registered. A key that is not
+// there is not an error; always S_OK.
 HRESULT unregisterServer();
 
 // The keys under HKEY_CLASSES_ROOT that unregistration deletes, in its order.
