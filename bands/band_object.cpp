@@ -3,8 +3,13 @@
 #include <commctrl.h>
 
 #include "bands/gastrel_res.h"
+#include "framework/modal_call.h"
 #include "framework/module.h"
 #include "framework/strings.h"
+
+namespace {
+constexpr UINT kModalMessage = WM_APP + 0x60;
+}
 
 BandObject::BandObject(bands::BandKind kind, const CLSID& clsid) : kind_(kind), clsid_(clsid) {}
 
@@ -210,6 +215,9 @@ LRESULT CALLBACK BandObject::windowProc(HWND window, UINT message, WPARAM wParam
     case WM_KILLFOCUS:
       band->focusChanged(false);
       return 0;
+    case kModalMessage:
+      band->runModal(wParam, lParam);
+      return 0;
     case WM_NCDESTROY:
       SetWindowLongPtrA(window, GWLP_USERDATA, 0);
       band->window_ = nullptr;
@@ -225,6 +233,15 @@ LRESULT CALLBACK BandObject::windowProc(HWND window, UINT message, WPARAM wParam
 LRESULT BandObject::onMessage(UINT, WPARAM, LPARAM, bool& handled) {
   handled = false;
   return 0;
+}
+
+void BandObject::runModal(WPARAM action, LPARAM argument) {
+  fw::ModalCall hold(static_cast<IDeskBand*>(this), corvath_.dispatch());
+  onModal(action, argument);
+}
+
+void BandObject::postModal(WPARAM action, LPARAM argument) {
+  if (window_) PostMessageA(window_, kModalMessage, action, argument);
 }
 
 bool BandObject::connectCorvath() {

@@ -70,6 +70,17 @@ class BandObject : public IDeskBand,
   virtual void onShow(bool show) {}
   // Destroys what onCreate made, before the band window goes.
   virtual void onClose() {}
+  // One of the band's modal actions (a window of Corvath, the shell's Properties), run by
+  // runModal or postModal. The host may close and release the band meanwhile.
+  virtual void onModal(WPARAM action, LPARAM argument) {}
+
+  // Runs onModal now, with the band and its connection held until it returns (the band
+  // may be gone afterwards: the caller touches nothing of it after this call).
+  void runModal(WPARAM action, LPARAM argument);
+  // Runs onModal from the band window's own message instead of inside a control's
+  // notification: a band closed during the action then takes down no control that is
+  // still inside its own code.
+  void postModal(WPARAM action, LPARAM argument);
 
   HWND window() const { return window_; }
   HWND siteWindow() const { return siteWindow_; }

@@ -25,16 +25,16 @@ std::string browserCommand(std::string_view registered, bool oldShell) {
 
 std::string webResourceCommand(std::string_view browser, std::string_view installFolder) {
   std::string text(browser);
-  text += ' ';
+  text += " \"";
   text += installFolder;
-  text += "\\wbhome.html";
+  text += "\\wbhome.html\"";
   return text;
 }
 
 std::string learnPathCommand(std::string_view installFolder) {
-  std::string text = "Winhlp32.exe ";
+  std::string text = "Winhlp32.exe \"";
   text += installFolder;
-  text += "\\Learnpath32.hlp";
+  text += "\\Learnpath32.hlp\"";
   return text;
 }
 
@@ -49,14 +49,39 @@ bool setField(char* field, size_t size, std::string_view text) {
   return true;
 }
 
+std::vector<std::string> commandParts(std::string_view commandLine) {
+  std::vector<std::string> parts;
+  size_t i = 0;
+  while (i < commandLine.size()) {
+    if (commandLine[i] == ' ') {
+      ++i;
+      continue;
+    }
+    std::string part;
+    bool quoted = false;
+    for (; i < commandLine.size() && (quoted || commandLine[i] != ' '); ++i) {
+      if (commandLine[i] == '"') {
+        quoted = !quoted;
+      } else {
+        part += commandLine[i];
+      }
+    }
+    parts.push_back(std::move(part));
+  }
+  return parts;
+}
+
 std::string startFolder(std::string_view commandLine) {
-  const size_t slash = commandLine.rfind('\\');
-  if (slash == std::string_view::npos) return "\\";
-  std::string folder(commandLine.substr(0, slash));
-  if (!folder.empty() && folder[0] == '"') folder.erase(0, 1);
-  if (folder.empty()) return "\\";
-  if (folder.size() == 2 && folder[1] == ':') folder += '\\';
-  return folder;
+  const std::vector<std::string> parts = commandParts(commandLine);
+  for (auto it = parts.rbegin(); it != parts.rend(); ++it) {
+    const size_t slash = it->rfind('\\');
+    if (slash == std::string::npos) continue;
+    std::string folder = it->substr(0, slash);
+    if (folder.empty()) return "\\";
+    if (folder.size() == 2 && folder[1] == ':') folder += '\\';
+    return folder;
+  }
+  return "\\";
 }
 
 std::vector<std::string> programCandidates(std::string_view commandLine) {

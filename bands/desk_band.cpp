@@ -16,6 +16,9 @@ namespace bands {
 
 constexpr int kToolbarId = 102;
 constexpr UINT kPropertyCommand = 3;
+// The desk band's modal actions, on a button's adapter.
+constexpr WPARAM kDeviceListAction = 1;
+constexpr WPARAM kPropertiesAction = 2;
 
 class DeskBand : public BandObject {
  public:
@@ -34,6 +37,7 @@ class DeskBand : public BandObject {
   void onCreate() override;
   LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
   void onClose() override;
+  void onModal(WPARAM action, LPARAM button) override;
 
  private:
   HIMAGELIST pictures(const DeskSize& size);
@@ -172,14 +176,25 @@ const inv::HostAdapterInfo* DeskBand::recordOf(int button) const {
   return button >= 0 && button < buttons_ ? adapters_.at(button) : nullptr;
 }
 
+void DeskBand::onModal(WPARAM action, LPARAM button) {
+  // The button's record as the band has it now: none when the band closed meanwhile.
+  const inv::HostAdapterInfo* record = recordOf(static_cast<int>(button));
+  if (!record) return;
+  if (action == kDeviceListAction) {
+    corvath().ShowDeviceList(CorvathObjDriver::address(record));
+  } else if (action == kPropertiesAction) {
+    corvath().ShowHostAdapterProperty(CorvathObjDriver::address(record), 0);
+  }
+}
+
 LRESULT DeskBand::onNotify(NMHDR* header, bool& handled) {
   if (!header) return 0;
   switch (header->code) {
     case NM_CLICK: {
       if (header->hwndFrom != toolbar_) return 0;
       const auto* mouse = reinterpret_cast<NMMOUSE*>(header);
-      if (const inv::HostAdapterInfo* record = recordOf(static_cast<int>(mouse->dwItemSpec)))
-        corvath().ShowDeviceList(CorvathObjDriver::address(record));
+      if (recordOf(static_cast<int>(mouse->dwItemSpec)))
+        postModal(kDeviceListAction, static_cast<LPARAM>(mouse->dwItemSpec));
       handled = true;
       return FALSE;
     }
@@ -199,7 +214,7 @@ LRESULT DeskBand::onNotify(NMHDR* header, bool& handled) {
           0, window(), nullptr));
       DestroyMenu(menu);
       if (chosen == kPropertyCommand)
-        corvath().ShowHostAdapterProperty(CorvathObjDriver::address(record), 0);
+        postModal(kPropertiesAction, static_cast<LPARAM>(mouse->dwItemSpec));
       return TRUE;
     }
     case TTN_NEEDTEXTA:
@@ -246,18 +261,27 @@ LRESULT DeskBand::onMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& ha
 
 // ---- IContextMenu ----------------------------------------------------------------------
 
-STDMETHODIMP DeskBand::QueryContextMenu(HMENU menu, UINT index, UINT first, UINT, UINT flags) {
+STDMETHODIMP DeskBand::QueryContextMenu(HMENU menu, UINT index, UINT first, UINT last,
+                                        UINT flags) {
   if (flags & CMF_DEFAULTONLY) return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
+  // Only ids up to the host's last one.
+  auto fits = [first, last](UINT command) { return first + command <= last; };
   if (buttonUnderCursor() >= 0) {
-    InsertMenuA(menu, index, MF_BYPOSITION | MF_STRING, first + kPropertyCommand,
-                fw::loadString(IDS_PROPERTY).c_str());
-    InsertMenuA(menu, index + 1, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
-  } else {
+    if (fits(kPropertyCommand) &&
+        InsertMenuA(menu, index, MF_BYPOSITION | MF_STRING, first + kPropertyCommand,
+                    fw::loadString(IDS_PROPERTY).c_str())) {
+      InsertMenuA(menu, index + 1, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
+    }
+  } else if (fits(2)) {
     HMENU view = CreatePopupMenu();
-    AppendMenuA(view, MF_STRING, first + 1, fw::loadString(IDS_LARGE_ICON).c_str());
-    AppendMenuA(view, MF_STRING, first + 2, fw::loadString(IDS_SMALL_ICON).c_str());
-    InsertMenuA(menu, index, MF_BYPOSITION | MF_POPUP, reinterpret_cast<UINT_PTR>(view),
-                fw::loadString(IDS_VIEW).c_str());
+    if (view) {
+      AppendMenuA(view, MF_STRING, first + 1, fw::loadString(IDS_LARGE_ICON).c_str());
+      AppendMenuA(view, MF_STRING, first + 2, fw::loadString(IDS_SMALL_ICON).c_str());
+      // A popup its menu did not take is nobody's.
+      if (!InsertMenuA(menu, index, MF_BYPOSITION | MF_POPUP, reinterpret_cast<UINT_PTR>(view),
+                       fw::loadString(IDS_VIEW).c_str()))
+        DestroyMenu(view);
+    }
   }
   return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 5);
 }
@@ -272,8 +296,7 @@ STDMETHODIMP DeskBand::InvokeCommand(CMINVOKECOMMANDINFO* info) {
       applySize(kSmallDesk);
       return S_OK;
     case kPropertyCommand:
-      if (const inv::HostAdapterInfo* record = recordOf(buttonUnderCursor()))
-        corvath().ShowHostAdapterProperty(CorvathObjDriver::address(record), 0);
+      runModal(kPropertiesAction, buttonUnderCursor());
       return S_OK;
     default:
       return E_INVALIDARG;

@@ -102,6 +102,8 @@ class StripBand : public BandObject {
   LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
   void onShow(bool show) override;
   void onClose() override;
+  // The shell's Properties of the entry's program, which the host may outlive.
+  void onModal(WPARAM, LPARAM entry) override { showFileProperties(static_cast<int>(entry)); }
 
  private:
   int entryCount() const { return static_cast<int>(entries_.size()); }
@@ -286,12 +288,17 @@ void StripBand::onClose() {
 
 void StripBand::start(int entry) {
   if (entry < 0 || entry >= entryCount()) return;
-  const std::string_view command = fieldText(entries_[entry].appPath);
-  if (command.empty()) return;
-  std::vector<char> line(command.begin(), command.end());
+  const std::string_view text = fieldText(entries_[entry].appPath);
+  if (text.empty()) return;
+  // The program by its name, in quotes on its line: a path with blanks starts itself.
+  const ProcessCommand command = processCommand(text, [](const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+  });
+  std::vector<char> line(command.line.begin(), command.line.end());
   line.push_back('\0');
   // The program starts in its folder; the host's own current folder stays as it is.
-  const std::string folder = startFolder(command);
+  const std::string folder = startFolder(command.line);
   const DWORD attributes = GetFileAttributesA(folder.c_str());
   const bool folderExists =
       attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -300,7 +307,8 @@ void StripBand::start(int entry) {
   si.dwFlags = STARTF_USESHOWWINDOW;
   si.wShowWindow = SW_SHOW;
   PROCESS_INFORMATION pi = {};
-  if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, HIGH_PRIORITY_CLASS, nullptr,
+  if (CreateProcessA(command.program.empty() ? nullptr : command.program.c_str(), line.data(),
+                     nullptr, nullptr, FALSE, HIGH_PRIORITY_CLASS, nullptr,
                      folderExists ? folder.c_str() : nullptr, &si, &pi)) {
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
@@ -376,17 +384,20 @@ LRESULT StripBand::onMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& h
 
 // ---- IContextMenu ----------------------------------------------------------------------
 
-STDMETHODIMP StripBand::QueryContextMenu(HMENU menu, UINT index, UINT first, UINT, UINT flags) {
+STDMETHODIMP StripBand::QueryContextMenu(HMENU menu, UINT index, UINT first, UINT last,
+                                         UINT flags) {
   if (flags & CMF_DEFAULTONLY) return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
-  InsertMenuA(menu, index, MF_BYPOSITION | MF_STRING, first + 1,
-              fw::loadString(IDS_PROPERTY).c_str());
+  // Only ids up to the host's last one.
+  if (first + 1 <= last)
+    InsertMenuA(menu, index, MF_BYPOSITION | MF_STRING, first + 1,
+                fw::loadString(IDS_PROPERTY).c_str());
   return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 2);
 }
 
 STDMETHODIMP StripBand::InvokeCommand(CMINVOKECOMMANDINFO* info) {
   if (!info || HIWORD(reinterpret_cast<UINT_PTR>(info->lpVerb))) return E_INVALIDARG;
   if (LOWORD(reinterpret_cast<UINT_PTR>(info->lpVerb)) != 1) return E_INVALIDARG;
-  if (window()) showFileProperties(entryUnderCursor());
+  if (window()) runModal(0, entryUnderCursor());
   return S_OK;
 }
 

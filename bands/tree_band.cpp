@@ -33,6 +33,7 @@ class TreeBand : public BandObject {
   void onCreate() override;
   LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
   void onClose() override;
+  void onModal(WPARAM, LPARAM) override { showProperties(); }
 
  private:
   void buildImageLists();
@@ -186,7 +187,7 @@ LRESULT TreeBand::onNotify(NMHDR* header, bool& handled) {
       return CDRF_DODEFAULT;
     }
     case NM_DBLCLK:
-      showProperties();
+      postModal(0, 0);
       handled = true;
       return 0;
     default:
@@ -231,7 +232,8 @@ void TreeBand::showProperties() {
 
 // ---- IContextMenu ----------------------------------------------------------------------
 
-STDMETHODIMP TreeBand::QueryContextMenu(HMENU menu, UINT index, UINT first, UINT, UINT flags) {
+STDMETHODIMP TreeBand::QueryContextMenu(HMENU menu, UINT index, UINT first, UINT last,
+                                        UINT flags) {
   if (flags & CMF_DEFAULTONLY) return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
   HTREEITEM item = nullptr;
   if (tree_) {
@@ -240,16 +242,21 @@ STDMETHODIMP TreeBand::QueryContextMenu(HMENU menu, UINT index, UINT first, UINT
     item = TreeView_HitTest(tree_, &hit);
     if (!(hit.flags & TVHT_ONITEM)) item = nullptr;
   }
+  // Only ids up to the host's last one.
   if (item) {
     TreeView_SelectItem(tree_, item);
-    InsertMenuA(menu, index, MF_BYPOSITION | MF_STRING, first + 3,
-                fw::loadString(IDS_PROPERTY).c_str());
-    SetMenuDefaultItem(menu, first + 3, FALSE);
+    if (first + 3 <= last) {
+      InsertMenuA(menu, index, MF_BYPOSITION | MF_STRING, first + 3,
+                  fw::loadString(IDS_PROPERTY).c_str());
+      SetMenuDefaultItem(menu, first + 3, FALSE);
+    }
   } else {
-    InsertMenuA(menu, index, MF_BYPOSITION | MF_STRING, first + 1,
-                fw::loadString(IDS_LARGE_ICON).c_str());
-    InsertMenuA(menu, index + 1, MF_BYPOSITION | MF_STRING, first + 2,
-                fw::loadString(IDS_SMALL_ICON).c_str());
+    if (first + 1 <= last)
+      InsertMenuA(menu, index, MF_BYPOSITION | MF_STRING, first + 1,
+                  fw::loadString(IDS_LARGE_ICON).c_str());
+    if (first + 2 <= last)
+      InsertMenuA(menu, index + 1, MF_BYPOSITION | MF_STRING, first + 2,
+                  fw::loadString(IDS_SMALL_ICON).c_str());
   }
   return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 5);
 }
@@ -264,7 +271,7 @@ STDMETHODIMP TreeBand::InvokeCommand(CMINVOKECOMMANDINFO* info) {
       if (tree_) TreeView_SetImageList(tree_, small_, TVSIL_NORMAL);
       return S_OK;
     case 3:
-      showProperties();
+      runModal(0, 0);
       return S_OK;
     default:
       return E_INVALIDARG;

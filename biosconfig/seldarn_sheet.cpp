@@ -201,11 +201,6 @@ bool CSeeBusInf::onCommand(WORD id, WORD notifyCode, HWND control) {
   return true;
 }
 
-bool CSeeBusInf::onApply() {
-  if (owner()) owner()->keepEdits();
-  return true;
-}
-
 void CSeeBusInf::onReset() {
   if (owner()) owner()->restoreSnapshot();
 }

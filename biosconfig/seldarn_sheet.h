@@ -38,10 +38,9 @@ class CSeldarnPropertySheet : public fw::PropertySheet {
   HFONT headingFont() const { return headingFont_.get(); }
   const ConfigSnapshot& snapshot() const { return snapshot_; }
 
-  // Cancel: every adapter's image as it was taken.
+  // Cancel: every adapter's image as it was when the sheet opened, Apply or not (the
+  // snapshot is taken once: Apply writes nothing anywhere, so it has nothing to keep).
   void restoreSnapshot() { snapshot_.restore(); }
-  // OK and Apply: what is kept now is what a later Cancel goes back to.
-  void keepEdits() { snapshot_.take(adapter_); }
 
  protected:
   void onInitialized() override;
@@ -97,7 +96,6 @@ class CSeeBusInf : public CSeePage {
  protected:
   BOOL onInitDialog() override;
   bool onCommand(WORD id, WORD notifyCode, HWND control) override;
-  bool onApply() override;
   void onReset() override;
 
  private:

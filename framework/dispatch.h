@@ -14,7 +14,8 @@
 //   const fw::DispatchTable kCalcTable(kCalcMembers);
 //
 // The argument and result types follow from the method's signature (long/int -> VT_I4,
-// short -> VT_I2, fw::Address -> the width's address type, void -> no result). Members are methods only (DISPATCH_METHOD) and
+// short -> VT_I2, fw::Address -> the width's address type, void -> no result, fw::Status ->
+// no result but Invoke answers that status). Members are methods only (DISPATCH_METHOD) and
 // take no named arguments. Invoke coerces each argument with VariantChangeType and
 // answers DISP_E_MEMBERNOTFOUND, DISP_E_BADPARAMCOUNT, DISP_E_NONAMEDARGS, or
 // DISP_E_TYPEMISMATCH / DISP_E_PARAMNOTFOUND with puArgErr = the argument's index in
@@ -41,6 +42,13 @@ constexpr int kMaxDispatchArgs = 4;
 // an address whole (see coerceAddress); the 32-bit build coerces to VT_I4 as for long.
 enum class Address : intptr_t {};
 constexpr VARTYPE kAddressType = sizeof(void*) == 8 ? VT_I8 : VT_I4;
+
+// The result of a member that answers no value but may refuse its call: the HRESULT that
+// Invoke answers (kDone, or an error such as E_INVALIDARG for an argument that names
+// nothing the object has). It crosses the interface as no value, like void.
+enum class Status : HRESULT {};
+constexpr Status kDone = static_cast<Status>(S_OK);
+constexpr Status status(HRESULT hr) { return static_cast<Status>(hr); }
 
 inline Address toAddress(const void* p) { return static_cast<Address>(reinterpret_cast<intptr_t>(p)); }
 template <class T>
@@ -111,7 +119,7 @@ namespace detail {
 
 template <class T>
 constexpr VARTYPE varType() {
-  if constexpr (std::is_void_v<T>) {
+  if constexpr (std::is_void_v<T> || std::is_same_v<T, Status>) {
     return VT_EMPTY;
   } else if constexpr (std::is_same_v<T, short>) {
     return VT_I2;
@@ -163,6 +171,8 @@ struct MethodTraits<R (T::*)(P...)> {
     T* self = static_cast<T*>(object);
     if constexpr (std::is_void_v<R>) {
       (self->*M)(fromVariant<P>(args.at(static_cast<int>(I)))...);
+    } else if constexpr (std::is_same_v<R, Status>) {
+      return static_cast<HRESULT>((self->*M)(fromVariant<P>(args.at(static_cast<int>(I)))...));
     } else {
       toVariant<R>(result, (self->*M)(fromVariant<P>(args.at(static_cast<int>(I)))...));
     }

@@ -1,5 +1,8 @@
 #include "server/corvath_obj.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "corvath_idl.h"
 #include "adaptersheet/adaptersheet.h"
 #include "biosconfig/seldarn_sheet.h"
@@ -50,12 +53,49 @@ long sharedIcon(unsigned id) {
 
 CorvathObj::CorvathObj() : AutomationObject(this, kTable, DIID_ICorvathObj) {}
 
-void CorvathObj::showDeviceList(fw::Address pHA) {
-  const auto* adapter = fw::fromAddress<const inv::HostAdapterInfo>(pHA);
-  if (!adapter) return;
+namespace {
+
+// The index of the element of an array that starts exactly at the address, or -1.
+// Works on the numbers only: an address outside the array is never formed into a pointer.
+template <class T>
+long elementAt(const T* array, long count, fw::Address address) {
+  if (!array || count <= 0) return -1;
+  const auto base = reinterpret_cast<uintptr_t>(array);
+  const auto at = static_cast<uintptr_t>(static_cast<intptr_t>(address));
+  if (at < base) return -1;
+  const uintptr_t offset = at - base;
+  if (offset % sizeof(T) != 0 || offset / sizeof(T) >= static_cast<uintptr_t>(count)) return -1;
+  return static_cast<long>(offset / sizeof(T));
+}
+
+constexpr fw::Status kNotOurs = fw::status(E_INVALIDARG);
+
+}  // namespace
+
+inv::HostAdapterInfo* CorvathObj::ownAdapter(fw::Address address) const {
+  inv::HostAdapterInfo* records = inventory_.state().records();
+  const long index = elementAt(records, inventory_.state().recordCount(), address);
+  return index < 0 ? nullptr : &records[index];
+}
+
+const inv::DeviceInfo* CorvathObj::ownDevice(fw::Address address) const {
+  const inv::HostAdapterInfo* records = inventory_.state().records();
+  for (int32_t a = 0; records && a < inventory_.state().recordCount(); ++a) {
+    const inv::HostAdapterInfo& record = records[a];
+    const long listed = std::min<long>(record.deviceCount, inv::kMaxDevices);
+    const long index = elementAt(record.devices, listed, address);
+    if (index >= 0) return &record.devices[index];
+  }
+  return nullptr;
+}
+
+fw::Status CorvathObj::showDeviceList(fw::Address pHA) {
+  const inv::HostAdapterInfo* adapter = ownAdapter(pHA);
+  if (!adapter) return kNotOurs;
   srv::showDeviceList(*adapter, [this](const inv::DeviceInfo& device) {
     showDeviceProperty(fw::toAddress(&device));
   });
+  return fw::kDone;
 }
 
 long CorvathObj::getHostAdaptersCount() { return inventory_.countAdapters(); }
@@ -64,16 +104,18 @@ fw::Address CorvathObj::getHostAdaptersList() {
   return static_cast<fw::Address>(inventory_.buildAdapterList());
 }
 
-void CorvathObj::showHostAdapterProperty(fw::Address HAptr, short Page) {
-  const auto* adapter = fw::fromAddress<const inv::HostAdapterInfo>(HAptr);
-  if (!adapter) return;
+fw::Status CorvathObj::showHostAdapterProperty(fw::Address HAptr, short Page) {
+  const inv::HostAdapterInfo* adapter = ownAdapter(HAptr);
+  if (!adapter) return kNotOurs;
   ha::showHostAdapterPropertySheet(*adapter, Page);
+  return fw::kDone;
 }
 
-void CorvathObj::showDeviceProperty(fw::Address DevPtr) {
-  const auto* device = fw::fromAddress<const inv::DeviceInfo>(DevPtr);
-  if (!device) return;
+fw::Status CorvathObj::showDeviceProperty(fw::Address DevPtr) {
+  const inv::DeviceInfo* device = ownDevice(DevPtr);
+  if (!device) return kNotOurs;
   dev::showDevicePropertySheet(corvathModule().libraryHandle(), *device);
+  return fw::kDone;
 }
 
 long CorvathObj::getDeviceIcon(short DevType) {
@@ -99,11 +141,12 @@ void CorvathObj::getAppList(short DevType, fw::Address pAppDescr) {
   if (out) listApps(static_cast<uint8_t>(DevType & 0xFF), out);
 }
 
-void CorvathObj::showSeldarn(fw::Address HAptr) {
-  // The sheet edits the record's image in memory; the record stays the caller's.
-  auto* adapter = fw::fromAddress<inv::HostAdapterInfo>(HAptr);
-  if (!adapter) return;
+fw::Status CorvathObj::showSeldarn(fw::Address HAptr) {
+  // The sheet edits the record's image in memory: only ever one of this object's records.
+  inv::HostAdapterInfo* adapter = ownAdapter(HAptr);
+  if (!adapter) return kNotOurs;
   bios::showSeldarnSheet(*adapter);
+  return fw::kDone;
 }
 
 HRESULT createCorvathObj(REFIID iid, void** out) { return fw::createObject<CorvathObj>(iid, out); }

@@ -16,12 +16,14 @@ class CorvathObj : public fw::AutomationObject {
  public:
   CorvathObj();
 
-  // The automation methods, in dispatch-id order.
-  void showDeviceList(fw::Address pHA);
+  // The automation methods, in dispatch-id order. The Show methods take only addresses
+  // of this object's own records (a device inside one of them): any other number, a
+  // copy's address included, is answered E_INVALIDARG and opens nothing.
+  fw::Status showDeviceList(fw::Address pHA);
   long getHostAdaptersCount();
   fw::Address getHostAdaptersList();
-  void showHostAdapterProperty(fw::Address HAptr, short Page);
-  void showDeviceProperty(fw::Address DevPtr);
+  fw::Status showHostAdapterProperty(fw::Address HAptr, short Page);
+  fw::Status showDeviceProperty(fw::Address DevPtr);
   long getDeviceIcon(short DevType);
   long getHostAdapterIcon();
   long getScsiLogoIcon();
@@ -29,10 +31,16 @@ class CorvathObj : public fw::AutomationObject {
   long getVelmoraIcon();
   short getAppListCount(short DevType);
   void getAppList(short DevType, fw::Address pAppDescr);
-  void showSeldarn(fw::Address HAptr);
+  fw::Status showSeldarn(fw::Address HAptr);
 
  private:
   ~CorvathObj() override = default;  // frees the adapter array with the inventory
+
+  // The record of this object's array that starts at the address, or null. Decided on
+  // the number alone: nothing is read through an address before it is found here.
+  inv::HostAdapterInfo* ownAdapter(fw::Address address) const;
+  // The device record (of a device the record lists) that starts at the address, or null.
+  const inv::DeviceInfo* ownDevice(fw::Address address) const;
 
   inv::AdapterInventory inventory_;
 };

@@ -4,10 +4,12 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <new>
 #include <vector>
 
 #include "client/corvath_obj_driver.h"
+#include "framework/modal_call.h"
 #include "framework/modulelock.h"
 #include "framework/strings.h"
 #include "shellext/folder_logic.h"
@@ -24,8 +26,12 @@ namespace {
 constexpr UINT kMinInvokeInfo = sizeof(void*) == 8 ? 56 : 36;
 static_assert(sizeof(CMINVOKECOMMANDINFO) == kMinInvokeInfo, "command information size");
 
-void insertEntries(HMENU menu, UINT& position, UINT firstId, const std::vector<MenuEntry>& entries) {
+// Inserts the entries whose ids fit up to lastId; a submenu left empty is not inserted.
+// used: the highest id offset inserted, -1 when none.
+void insertEntries(HMENU menu, UINT& position, UINT firstId, UINT lastId,
+                   const std::vector<MenuEntry>& entries, int& used) {
   for (const MenuEntry& entry : entries) {
+    if (entry.id != kCmdSeparator && firstId + static_cast<UINT>(entry.id) > lastId) continue;
     MENUITEMINFOA info = {};
     info.cbSize = sizeof info;
     const std::string text = entry.text ? fw::loadString(entry.text) : std::string();
@@ -40,15 +46,24 @@ void insertEntries(HMENU menu, UINT& position, UINT firstId, const std::vector<M
     HMENU submenu = nullptr;
     if (!entry.submenu.empty()) {
       submenu = CreatePopupMenu();
+      if (!submenu) continue;
       UINT inner = 0;
-      insertEntries(submenu, inner, firstId, entry.submenu);
+      int innerUsed = -1;
+      insertEntries(submenu, inner, firstId, lastId, entry.submenu, innerUsed);
+      if (innerUsed < 0) {
+        DestroyMenu(submenu);
+        continue;
+      }
+      used = std::max(used, innerUsed);
       info.fMask |= MIIM_SUBMENU;
       info.hSubMenu = submenu;
     }
     if (InsertMenuItemA(menu, position, TRUE, &info)) {
       ++position;
+      if (entry.id != kCmdSeparator) used = std::max(used, entry.id);
       if (entry.isDefault) SetMenuDefaultItem(menu, info.wID, FALSE);
     } else if (submenu) {
+      // A popup its menu did not take is nobody's.
       DestroyMenu(submenu);
     }
   }
@@ -79,7 +94,8 @@ class CContextMenu final : public IContextMenu {
     return static_cast<ULONG>(left);
   }
 
-  STDMETHODIMP QueryContextMenu(HMENU menu, UINT index, UINT firstId, UINT, UINT flags) override {
+  STDMETHODIMP QueryContextMenu(HMENU menu, UINT index, UINT firstId, UINT lastId,
+                                UINT flags) override {
     MenuRequest request = {};
     request.defaultOnly = (flags & CMF_DEFAULTONLY) != 0;
     request.explore = (flags & CMF_EXPLORE) != 0;
@@ -90,15 +106,23 @@ class CContextMenu final : public IContextMenu {
     for (const OwnedIdList& item : items_) lists.push_back(ItemList::check(item.get()));
     request.folderItems = !lists.empty() && (attributesOf(lists.data(), lists.size()) & kAttrFolder);
     UINT position = index;
-    insertEntries(menu, position, firstId, contextMenuEntries(request));
-    return MAKE_HRESULT(SEVERITY_SUCCESS, 0, kCommandCount);
+    int used = -1;
+    // Only ids up to the host's last one; the range kept is ours, as far as it reaches.
+    insertEntries(menu, position, firstId, lastId, contextMenuEntries(request), used);
+    const UINT room = lastId >= firstId ? lastId - firstId + 1 : 0;
+    return MAKE_HRESULT(SEVERITY_SUCCESS, 0, std::min<UINT>(kCommandCount, room));
   }
 
   STDMETHODIMP InvokeCommand(LPCMINVOKECOMMANDINFO info) override {
     if (!comInitialized_) comInitialized_ = SUCCEEDED(CoInitialize(nullptr));
-    if (!corvath_.valid() && !corvath_.create()) {
-      showNoCorvath();
-      return E_FAIL;
+    if (!corvath_.valid()) {
+      // The folder's connection: its records are the ones the folder's items stand for.
+      if (IDispatch* shared = folder_->connection()) {
+        corvath_.attach(shared);
+      } else {
+        showNoCorvath();
+        return E_FAIL;
+      }
     }
     if (!info || info->cbSize < kMinInvokeInfo) return E_INVALIDARG;
     UINT_PTR id = reinterpret_cast<UINT_PTR>(info->lpVerb);
@@ -107,6 +131,9 @@ class CContextMenu final : public IContextMenu {
       if (verb >= 0) id = static_cast<UINT_PTR>(verb);
     }
     if (id >= kCommandCount) return E_INVALIDARG;
+    // The host may let go of this menu and of its folders while a window opened here is
+    // up; nothing of the menu is touched after the hold goes.
+    fw::ModalCall hold(static_cast<IContextMenu*>(this), corvath_.dispatch());
     switch (id) {
       case kCmdExplore:
         return open(info->hwnd, "explore", "folder");

@@ -24,18 +24,18 @@ fw::ClassFactory* const kFactories[] = {&g_factory};
 }  // namespace
 }  // namespace shx
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
-  // Only on FreeLibrary: at process end the common controls may be gone already.
-  if (reason == DLL_PROCESS_DETACH && !reserved) shx::FenwoldApp::instance().end();
-  return TRUE;
-}
-
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
   shx::FenwoldApp::instance().start();
   return fw::getClassObject(shx::kFactories, clsid, iid, out);
 }
 
-STDAPI DllCanUnloadNow() { return fw::moduleCanUnload() ? S_OK : S_FALSE; }
+STDAPI DllCanUnloadNow() {
+  if (!fw::moduleCanUnload()) return S_FALSE;
+  // Nothing uses the image lists any more; the next enumerator makes them again. (Here,
+  // not from DllMain: comctl32 must not be called under the loader lock.)
+  shx::FenwoldApp::instance().end();
+  return S_OK;
+}
 
 STDAPI DllRegisterServer() {
   return shx::registerFolder(reinterpret_cast<HMODULE>(fw::resourceModule()));

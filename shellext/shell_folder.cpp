@@ -5,6 +5,7 @@
 #include <new>
 #include <vector>
 
+#include "client/corvath_obj_driver.h"
 #include "framework/comptr.h"
 #include "shellext/enum_idlist.h"
 #include "shellext/folder_logic.h"
@@ -51,7 +52,18 @@ CShellFolder::CShellFolder(CShellFolder* parent, LPCITEMIDLIST relative)
 CShellFolder::~CShellFolder() {
   relative_.reset();
   absolute_.reset();
+  if (connection_) connection_->Release();
   if (parent_) parent_->Release();
+}
+
+IDispatch* CShellFolder::connection() {
+  if (parent_) return parent_->connection();
+  if (!connection_) {
+    CorvathObjDriver made;
+    if (made.create()) connection_ = made.detach();
+  }
+  if (connection_) connection_->AddRef();
+  return connection_;
 }
 
 STDMETHODIMP CShellFolder::QueryInterface(REFIID riid, void** out) {

@@ -50,6 +50,12 @@ class CShellFolder : public IShellFolder, public IPersistFolder {
   const ItemIdManager& ids() const { return ids_; }
   // The desktop's parsing name of this folder's absolute list ("" without one).
   std::string parsingName() const;
+  // The connection to Corvath that the menus of this folder and of its subfolders share
+  // (the root's, made by the first command and kept while the root lives), with a
+  // reference for the caller; null when the object cannot be made. Its records stay valid
+  // as long as it lives, so commands find their live records there instead of building a
+  // whole new inventory each time.
+  IDispatch* connection();
 
  private:
   LONG refs_ = 1;
@@ -58,6 +64,7 @@ class CShellFolder : public IShellFolder, public IPersistFolder {
   OwnedIdList relative_;
   OwnedIdList absolute_;
   uint32_t sortKey_ = 0;
+  IDispatch* connection_ = nullptr;
   fw::ModuleLock lock_;
 };
 

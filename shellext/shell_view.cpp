@@ -154,7 +154,11 @@ class CShellView final : public IShellView {
  private:
   ~CShellView() {
     if (window_) {
+      // Released without DestroyViewWindow: the window's messages must no longer reach a
+      // view that is going (they would hold it again), so the rows' copies are freed here
+      // rather than by the list's deletion notifications.
       SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+      freeRowCopies();
       DestroyWindow(window_);
     }
     if (menu_) DestroyMenu(menu_);
@@ -170,6 +174,7 @@ class CShellView final : public IShellView {
   void applyActivationStyle();
   void initList();
   void fillList();
+  void freeRowCopies();
   void sizeColumns();
   void activate(UINT state);
   void dropMenus();
@@ -392,6 +397,19 @@ void CShellView::fillList() {
   UpdateWindow(list_);
 }
 
+void CShellView::freeRowCopies() {
+  if (!list_) return;
+  for (int i = ListView_GetItemCount(list_) - 1; i >= 0; --i) {
+    LVITEMA row = {};
+    row.mask = LVIF_PARAM;
+    row.iItem = i;
+    if (!SendMessageA(list_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&row)) || !row.lParam) continue;
+    ids_.free(reinterpret_cast<LPITEMIDLIST>(row.lParam));
+    row.lParam = 0;
+    SendMessageA(list_, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&row));
+  }
+}
+
 int CALLBACK CShellView::compareProc(LPARAM a, LPARAM b, LPARAM self) {
   auto* view = reinterpret_cast<CShellView*>(self);
   const HRESULT hr = view->folder_->CompareIDs(0, reinterpret_cast<LPCITEMIDLIST>(a),
@@ -541,7 +559,7 @@ HMENU submenuOf(HMENU menu, UINT id) {
   return GetMenuItemInfoA(menu, id, FALSE, &info) ? info.hSubMenu : nullptr;
 }
 
-void insertItem(HMENU menu, UINT before, bool byPosition, int id, const std::string& text,
+bool insertItem(HMENU menu, UINT before, bool byPosition, int id, const std::string& text,
                 HMENU submenu = nullptr) {
   MENUITEMINFOA info = {};
   info.cbSize = sizeof info;
@@ -554,7 +572,7 @@ void insertItem(HMENU menu, UINT before, bool byPosition, int id, const std::str
     info.dwTypeData = const_cast<char*>(text.c_str());
     info.hSubMenu = submenu;
   }
-  InsertMenuItemA(menu, before, byPosition, &info);
+  return InsertMenuItemA(menu, before, byPosition, &info) != 0;
 }
 
 }  // namespace
@@ -582,11 +600,8 @@ void CShellView::mergeMenus(UINT) {
     probe.fMask = MIIM_ID;
     const bool hasOptions = GetMenuItemInfoA(view, FCIDM_MENU_VIEW_SEP_OPTIONS, FALSE, &probe) != 0;
     auto add = [&](int id, const std::string& text, HMENU submenu = nullptr) {
-      if (hasOptions) {
-        insertItem(view, FCIDM_MENU_VIEW_SEP_OPTIONS, false, id, text, submenu);
-      } else {
-        insertItem(view, static_cast<UINT>(GetMenuItemCount(view)), true, id, text, submenu);
-      }
+      if (hasOptions) return insertItem(view, FCIDM_MENU_VIEW_SEP_OPTIONS, false, id, text, submenu);
+      return insertItem(view, static_cast<UINT>(GetMenuItemCount(view)), true, id, text, submenu);
     };
     add(kCmdSeparator, std::string());
     for (const SortCommand& each : kViewCommands) add(each.id, fw::loadString(each.text));
@@ -600,7 +615,9 @@ void CShellView::mergeMenus(UINT) {
       for (const SortCommand& each : kDeviceSorts)
         insertItem(arrange, position++, true, each.id, fw::loadString(each.text));
     }
-    add(kCmdArrangeMenu, fw::loadString(text::kArrangeIcons), arrange);
+    // A popup its menu did not take is nobody's.
+    if (arrange && !add(kCmdArrangeMenu, fw::loadString(text::kArrangeIcons), arrange))
+      DestroyMenu(arrange);
   }
   browser_->SetMenuSB(menu_, nullptr, window_);
 }

@@ -53,6 +53,7 @@ struct Fault {
   uint32_t delayMs = 0;
   uint32_t length = 0;  // Short and Underrun: bytes of the answer that reach the buffer
   int remaining = kEveryTime;  // how many more requests it hits
+  int skip = 0;                // matching requests it lets pass before its first hit
   int page = kAnyPage;         // MODE SENSE/SELECT only: the page the request is about
   int line = 0;
 };

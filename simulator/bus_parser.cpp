@@ -1,8 +1,10 @@
 #include "simulator/bus_parser.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <optional>
+#include <tuple>
 
 namespace sim {
 
@@ -530,7 +532,7 @@ class Parser {
   }
 
   bool faultKey() {
-    if (!argCount(2, 7)) return false;
+    if (!argCount(2, 9)) return false;
     Fault f;
     f.line = line_;
     if (tokens_[1].text == "*") {
@@ -596,6 +598,13 @@ class Parser {
         return fail("\"page\" applies to faults of MODE SENSE(6) (1A) and MODE SELECT(6) (15) only");
       }
       f.page = static_cast<int>(page);
+      next += 2;
+    }
+    if (tokens_.size() > next && tokens_[next].text == "after") {
+      uint64_t n;
+      if (tokens_.size() <= next + 1) return fail("\"after\" needs a count");
+      if (!decimal(next + 1, 1000000, n, "count")) return false;
+      f.skip = static_cast<int>(n);
       next += 2;
     }
     if (!times(next, f.remaining)) return false;
@@ -759,6 +768,191 @@ ParseResult parseBus(std::string_view text, std::string_view name) {
   // A byte-order mark, as some editors write it, is not part of the first key.
   if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
   return Parser(name).run(text);
+}
+
+
+// ---- printing back -------------------------------------------------------------------
+
+namespace {
+
+std::string hex2(unsigned v) {
+  char b[8];
+  std::snprintf(b, sizeof b, "%02X", v & 0xFFu);
+  return b;
+}
+
+template <class Bytes>
+std::string byteList(const Bytes& bytes) {
+  std::string out;
+  for (uint8_t b : bytes) {
+    out += ' ';
+    out += hex2(b);
+  }
+  return out;
+}
+
+std::string quotedText(const std::string& text) {
+  std::string out = "\"";
+  for (char c : text) {
+    if (c == '"' || c == '\\') out += '\\';
+    out += c;
+  }
+  return out + "\"";
+}
+
+const char* completionWord(Completion c) { return c == Completion::Pending ? "pending" : "immediate"; }
+
+std::string timesText(int remaining) {
+  return remaining == kEveryTime ? std::string() : " times " + std::to_string(remaining);
+}
+
+std::string defectList(const char* key, const std::vector<Defect>& list) {
+  if (list.empty()) return std::string();
+  std::string out = std::string("    ") + key;
+  for (const Defect& d : list)
+    out += " " + std::to_string(d.cylinder) + "/" + std::to_string(d.head) + "/" + std::to_string(d.sector);
+  return out + "\n";
+}
+
+std::string faultText(const Fault& f) {
+  std::string out = "    fault ";
+  out += f.opcode == kAnyOpcode ? std::string("*") : hex2(static_cast<unsigned>(f.opcode));
+  switch (f.kind) {
+    case FaultKind::Busy: out += " busy"; break;
+    case FaultKind::Check:
+      out += " check " + hex2(f.senseKey) + " " + hex2(f.asc) + " " + hex2(f.ascq);
+      break;
+    case FaultKind::Aborted: out += " aborted"; break;
+    case FaultKind::SelectionTimeout: out += " timeout"; break;
+    case FaultKind::AdapterStatus: out += " adapter " + hex2(f.adapterStatus); break;
+    case FaultKind::Never: out += " never"; break;
+    case FaultKind::Late: out += " late"; break;
+    case FaultKind::Delay: out += " delay " + std::to_string(f.delayMs); break;
+    case FaultKind::Short: out += " short " + std::to_string(f.length); break;
+    case FaultKind::Underrun: out += " underrun " + std::to_string(f.length); break;
+  }
+  if (f.page != kAnyPage) out += " page " + hex2(static_cast<unsigned>(f.page));
+  if (f.skip > 0) out += " after " + std::to_string(f.skip);
+  return out + timesText(f.remaining) + "\n";
+}
+
+}  // namespace
+
+std::string printBus(const Bus& bus) {
+  std::string out = "manager-status " + hex2(bus.managerStatus) + "\n";
+  out += std::string("completion ") + completionWord(bus.completion) + "\n";
+  out += std::string("devicemap ") + (bus.deviceMap ? "on" : "off") + "\n";
+  for (size_t n = 0; n < bus.adapters.size(); ++n) {
+    const Adapter& a = bus.adapters[n];
+    out += "adapter " + std::to_string(n) + "\n";
+    out += "  identifier " + quotedText(a.identifier) + "\n";
+    out += "  manager-id " + quotedText(a.managerId) + "\n";
+    out += "  scsi-id " + std::to_string(a.scsiId) + "\n";
+    out += "  unique" + byteList(a.unique) + "\n";
+    out += "  pci 00" + byteList(a.pci) + "\n";
+    out += "  eeprom 00" + byteList(a.eeprom) + "\n";
+    if (a.eepromSharedWith >= 0) out += "  eeprom-shared " + std::to_string(a.eepromSharedWith) + "\n";
+    if (a.port >= 0) {
+      out += "  port " + std::to_string(a.port) + " " + quotedText(a.portDriver);
+      if (a.hasIoAddress) {
+        char io[16];
+        std::snprintf(io, sizeof io, " %08X", static_cast<unsigned>(a.ioAddress));
+        out += io;
+      }
+      out += "\n";
+    }
+    for (const PortFault& f : a.portFaults) {
+      const char* kind = f.kind == PortFaultKind::Open ? "open" : f.kind == PortFaultKind::Call ? "call" : "status";
+      out += std::string("  port-fault ") + kind + timesText(f.remaining) + "\n";
+    }
+    for (const Device& d : a.devices) {
+      out += "  device " + std::to_string(d.target) + "\n";
+      out += "    inquiry" + byteList(d.inquiry) + "\n";
+      if (d.hasCapacity)
+        out += "    capacity " + std::to_string(d.blocks) + " " + std::to_string(d.blockLength) + "\n";
+      for (const ModePage& p : d.pages) {
+        const std::string code = hex2(p.code);
+        out += "    page " + code + " current" + byteList(p.current) + "\n";
+        out += "    page " + code + " changeable" + byteList(p.changeable) + "\n";
+        out += "    page " + code + " default" + byteList(p.defaults) + "\n";
+        out += "    page " + code + " saved" + byteList(p.saved) + "\n";
+      }
+      out += defectList("plist", d.primary);
+      out += defectList("glist", d.grown);
+      if (d.primaryLength >= 0) out += "    plist-length " + std::to_string(d.primaryLength) + "\n";
+      if (d.grownLength >= 0) out += "    glist-length " + std::to_string(d.grownLength) + "\n";
+      if (d.rate.offset == 0) {
+        out += "    rate async\n";
+      } else {
+        out += "    rate " + std::to_string(d.rate.tenthsMBps) + (d.rate.doubled ? " x2" : "") + "\n";
+      }
+      out += std::string("    block-descriptors ") + (d.blockDescriptors ? "on" : "off") + "\n";
+      out += std::string("    missing-page ") + (d.emptyForMissingPage ? "empty" : "check") + "\n";
+      if (d.hasCompletion) out += std::string("    completion ") + completionWord(d.completion) + "\n";
+      for (const Fault& f : d.faults) out += faultText(f);
+      for (const SelectQuirk& q : d.selectQuirks) {
+        out += std::string("    ") + (q.kind == SelectQuirk::Refuse ? "select-refuse " : "select-ignore ") +
+               hex2(q.page) + " " + hex2(q.byte) + " " + hex2(q.mask) + "\n";
+      }
+    }
+  }
+  return out;
+}
+
+namespace {
+
+auto fields(const Fault& f) {
+  return std::tie(f.opcode, f.kind, f.senseKey, f.asc, f.ascq, f.adapterStatus, f.delayMs, f.length,
+                  f.remaining, f.page, f.skip);
+}
+auto fields(const SelectQuirk& q) { return std::tie(q.kind, q.page, q.byte, q.mask); }
+auto fields(const ModePage& p) {
+  return std::tie(p.code, p.current, p.changeable, p.defaults, p.saved, p.describedCurrent,
+                  p.describedSaved);
+}
+auto fields(const Defect& d) { return std::tie(d.cylinder, d.head, d.sector); }
+auto fields(const Rate& r) { return std::tie(r.tenthsMBps, r.doubled, r.offset); }
+auto fields(const PortFault& f) { return std::tie(f.kind, f.remaining); }
+
+template <class T>
+bool alike(const T& a, const T& b) {
+  return fields(a) == fields(b);
+}
+bool alike(const Device& a, const Device& b);
+bool alike(const Adapter& a, const Adapter& b);
+template <class T>
+bool alike(const std::vector<T>& a, const std::vector<T>& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (!alike(a[i], b[i])) return false;
+  return true;
+}
+
+bool alike(const Device& a, const Device& b) {
+  return std::tie(a.target, a.inquiry, a.hasCapacity, a.blocks, a.blockLength, a.primaryLength,
+                  a.grownLength, a.blockDescriptors, a.emptyForMissingPage, a.hasCompletion,
+                  a.completion) ==
+             std::tie(b.target, b.inquiry, b.hasCapacity, b.blocks, b.blockLength, b.primaryLength,
+                      b.grownLength, b.blockDescriptors, b.emptyForMissingPage, b.hasCompletion,
+                      b.completion) &&
+         alike(a.pages, b.pages) && alike(a.primary, b.primary) && alike(a.grown, b.grown) &&
+         alike(a.rate, b.rate) && alike(a.faults, b.faults) && alike(a.selectQuirks, b.selectQuirks);
+}
+
+bool alike(const Adapter& a, const Adapter& b) {
+  return std::tie(a.identifier, a.managerId, a.scsiId, a.unique, a.pci, a.eeprom, a.eepromSharedWith,
+                  a.port, a.portDriver, a.hasIoAddress, a.ioAddress) ==
+             std::tie(b.identifier, b.managerId, b.scsiId, b.unique, b.pci, b.eeprom,
+                      b.eepromSharedWith, b.port, b.portDriver, b.hasIoAddress, b.ioAddress) &&
+         alike(a.portFaults, b.portFaults) && alike(a.devices, b.devices);
+}
+
+}  // namespace
+
+bool sameBus(const Bus& a, const Bus& b) {
+  return std::tie(a.name, a.managerStatus, a.completion, a.deviceMap) ==
+             std::tie(b.name, b.managerStatus, b.completion, b.deviceMap) &&
+         alike(a.adapters, b.adapters);
 }
 
 }  // namespace sim

@@ -19,6 +19,14 @@ struct ParseResult {
 // `name` is used in messages (normally the file's name).
 ParseResult parseBus(std::string_view text, std::string_view name);
 
+// A description of the bus that parseBus reads back as the same bus (sameBus): every
+// value written out, nothing left to the defaults.
+std::string printBus(const Bus& bus);
+
+// Whether two buses describe the same thing: every value alike, the lines they were
+// read from aside.
+bool sameBus(const Bus& a, const Bus& b);
+
 // The built-in default bus (the text of simulator/default.bus, compiled in).
 std::string_view defaultBusText();
 constexpr const char* kDefaultBusName = "default.bus";

@@ -29,6 +29,10 @@ using SetLogFn = int(SIM_CDECL*)(const char* path);
 // Completes the requests held by a "late" fault; returns their number once done.
 constexpr const char* kReleaseLate = "VraxSimReleaseLate";
 using ReleaseLateFn = int(SIM_CDECL*)();
+// An auto-reset event (the library's: not to be closed) signalled each time a "late"
+// fault holds a request back.
+constexpr const char* kHeldEvent = "VraxSimHeldEvent";
+using HeldEventFn = void*(SIM_CDECL*)();
 // Requests queued or held for completion (requests that never complete not counted).
 constexpr const char* kPendingCount = "VraxSimPendingCount";
 using PendingCountFn = int(SIM_CDECL*)();

@@ -36,6 +36,10 @@ Fault* takeFault(Device& d, uint8_t opcode, int page) {
     if (f.remaining == 0) continue;
     if (f.opcode != kAnyOpcode && f.opcode != opcode) continue;
     if (f.page != kAnyPage && f.page != page) continue;
+    if (f.skip > 0) {
+      --f.skip;
+      continue;
+    }
     if (f.remaining > 0) --f.remaining;
     return &f;
   }

@@ -34,12 +34,14 @@ size_t completeRequest(scsi::ExecCommandBlock* block, uint8_t* buffer,
 Completer::Completer() {
   InitializeCriticalSection(&cs_);
   InitializeConditionVariable(&changed_);
+  heldEvent_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
 }
 
 Completer::~Completer() {
   for (Job& j : held_) {
     if (j.event) CloseHandle(j.event);
   }
+  if (heldEvent_) CloseHandle(heldEvent_);
   DeleteCriticalSection(&cs_);
 }
 
@@ -56,6 +58,7 @@ void Completer::hold(Job job) {
   EnterCriticalSection(&cs_);
   held_.push_back(std::move(job));
   LeaveCriticalSection(&cs_);
+  if (heldEvent_) SetEvent(heldEvent_);
 }
 
 bool Completer::waitingFor(const std::vector<uint32_t>& seqs) const {

@@ -49,6 +49,8 @@ class Completer {
   // are done.
   int releaseLate();
   int outstanding();
+  // Signalled (auto-reset) each time a request is held, so that a test can wait for one.
+  HANDLE heldEvent() const { return heldEvent_; }
 
  private:
   static DWORD WINAPI threadMain(void* self);
@@ -58,6 +60,7 @@ class Completer {
 
   CRITICAL_SECTION cs_;
   CONDITION_VARIABLE changed_;
+  HANDLE heldEvent_ = nullptr;
   std::vector<Job> queue_;
   std::vector<Job> held_;
   uint32_t completing_ = 0;  // sequence number being completed, 0 when none

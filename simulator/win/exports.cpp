@@ -32,6 +32,8 @@ int __cdecl VraxSimSetLog(const char* path) { return Host::instance().setLog(pat
 
 int __cdecl VraxSimReleaseLate() { return Host::instance().releaseLate(); }
 
+void* __cdecl VraxSimHeldEvent() { return Host::instance().heldEvent(); }
+
 int __cdecl VraxSimPendingCount() { return Host::instance().pendingCount(); }
 
 int __cdecl VraxSimResetState() { return Host::instance().resetState(); }

@@ -34,6 +34,7 @@ class Host {
   uint32_t lastError(char* buffer, uint32_t size);
   int setLog(const char* path);
   int releaseLate();
+  void* heldEvent() { return completer_.heldEvent(); }
   int pendingCount();
   int resetState();
   int writeDeviceMapNow();

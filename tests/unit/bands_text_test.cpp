@@ -2,6 +2,7 @@
 // entries, bounded fields, the start folder and the program behind a command line.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -23,10 +24,14 @@ TEST(BandsText, BrowserCommandKeepsTheQuotedProgramOrUnquotesItForOldShells) {
 }
 
 TEST(BandsText, BuiltInCommandLines) {
-  EXPECT_EQ(webResourceCommand("\"C:\\b.exe\"", "C:\\Orvane"), "\"C:\\b.exe\" C:\\Orvane\\wbhome.html");
-  EXPECT_EQ(learnPathCommand("C:\\Orvane"), "Winhlp32.exe C:\\Orvane\\Learnpath32.hlp");
+  EXPECT_EQ(webResourceCommand("\"C:\\b.exe\"", "C:\\Orvane"),
+            "\"C:\\b.exe\" \"C:\\Orvane\\wbhome.html\"");
+  EXPECT_EQ(learnPathCommand("C:\\Orvane"), "Winhlp32.exe \"C:\\Orvane\\Learnpath32.hlp\"");
+  // The install folder's blanks stay inside one argument.
+  EXPECT_EQ(commandParts(learnPathCommand("C:\\Program Files\\Orvane 6.0")),
+            (std::vector<std::string>{"Winhlp32.exe", "C:\\Program Files\\Orvane 6.0\\Learnpath32.hlp"}));
   // Nothing registered: the parts are empty, the line still well formed.
-  EXPECT_EQ(webResourceCommand("", ""), " \\wbhome.html");
+  EXPECT_EQ(webResourceCommand("", ""), " \"\\wbhome.html\"");
 }
 
 TEST(BandsText, FieldsTakeWhatFitsWithItsTerminatorAndNothingLonger) {
@@ -46,15 +51,46 @@ TEST(BandsText, FieldsTakeWhatFitsWithItsTerminatorAndNothingLonger) {
   EXPECT_EQ(fieldText(nullptr), "");
 }
 
-TEST(BandsText, StartFolderIsTheTextBeforeTheLastBackslash) {
+TEST(BandsText, StartFolderIsTheFolderOfTheLastPartWithABackslash) {
   EXPECT_EQ(startFolder("C:\\Tools\\app.exe"), "C:\\Tools");
-  EXPECT_EQ(startFolder("Winhlp32.exe C:\\Orvane\\Learnpath32.hlp"), "Winhlp32.exe C:\\Orvane");
+  EXPECT_EQ(startFolder("Winhlp32.exe C:\\Orvane\\Learnpath32.hlp"), "C:\\Orvane");
   EXPECT_EQ(startFolder("\"C:\\Web\\b.exe\""), "C:\\Web");
+  EXPECT_EQ(startFolder("\"C:\\Program Files\\Web\\b.exe\" \"C:\\Program Files\\Orvane 6.0\\wbhome.html\""),
+            "C:\\Program Files\\Orvane 6.0");
+  EXPECT_EQ(startFolder("\"C:\\Program Files\\A\\tool.exe\" -x"), "C:\\Program Files\\A");
   EXPECT_EQ(startFolder("C:\\app.exe"), "C:\\");
   // No folder at all: the root, as documented.
   EXPECT_EQ(startFolder("notepad.exe"), "\\");
   EXPECT_EQ(startFolder("\\app.exe"), "\\");
   EXPECT_EQ(startFolder(""), "\\");
+}
+
+TEST(BandsText, ProcessCommandQuotesTheLongestPrefixThatIsAFile) {
+  const std::vector<std::string> files = {"C:\\Program.exe", "C:\\Program", "C:\\Program Files\\A\\b.exe",
+                                          "C:\\Program Files\\A\\b c.exe", "C:\\Web\\w.exe"};
+  auto isFile = [&](const std::string& path) {
+    return std::find(files.begin(), files.end(), path) != files.end();
+  };
+  // The whole path, though shorter prefixes are files too.
+  ProcessCommand c = processCommand("C:\\Program Files\\A\\b c.exe", isFile);
+  EXPECT_EQ(c.program, "C:\\Program Files\\A\\b c.exe");
+  EXPECT_EQ(c.line, "\"C:\\Program Files\\A\\b c.exe\"");
+  // A program with blanks and arguments with blanks.
+  c = processCommand("C:\\Program Files\\A\\b c.exe \"D:\\My Files\\x.txt\" -q", isFile);
+  EXPECT_EQ(c.program, "C:\\Program Files\\A\\b c.exe");
+  EXPECT_EQ(c.line, "\"C:\\Program Files\\A\\b c.exe\" \"D:\\My Files\\x.txt\" -q");
+  // Quoted already: its program, the line as it is.
+  c = processCommand("\"C:\\Web\\w.exe\" \"C:\\Program Files\\O 6\\wbhome.html\"", isFile);
+  EXPECT_EQ(c.program, "C:\\Web\\w.exe");
+  EXPECT_EQ(c.line, "\"C:\\Web\\w.exe\" \"C:\\Program Files\\O 6\\wbhome.html\"");
+  // No such file (a program of the search path): the line as it is, no program.
+  c = processCommand("Winhlp32.exe \"C:\\O 6\\Learnpath32.hlp\"", isFile);
+  EXPECT_EQ(c.program, "");
+  EXPECT_EQ(c.line, "Winhlp32.exe \"C:\\O 6\\Learnpath32.hlp\"");
+  c = processCommand("\"C:\\gone.exe\" x", isFile);
+  EXPECT_EQ(c.program, "");
+  EXPECT_EQ(c.line, "\"C:\\gone.exe\" x");
+  EXPECT_EQ(processCommand("", isFile).line, "");
 }
 
 TEST(BandsText, ProgramCandidatesOfACommandLine) {

@@ -7,6 +7,7 @@
 #include <tlhelp32.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -142,6 +143,40 @@ void endChildren() {
     WaitForSingleObject(p, 10000);
     CloseHandle(p);
   }
+}
+
+// Runs what a band posted to its own window: the actions it takes out of its controls'
+// notifications.
+void runPosted(HWND window) {
+  MSG msg;
+  while (PeekMessageA(&msg, window, WM_APP, 0xBFFF, PM_REMOVE)) DispatchMessageA(&msg);
+}
+
+// The texts of a window's controls, in order.
+std::vector<std::string> controlTexts(HWND window) {
+  std::vector<std::string> texts;
+  for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    char buffer[256] = {};
+    GetWindowTextA(child, buffer, sizeof buffer);
+    texts.push_back(buffer);
+  }
+  return texts;
+}
+
+// A sheet that still works on its records: it turns to its second page, made from them
+// now, and back to the first, which shows what it showed.
+void expectSheetWorks(HWND sheet, const std::vector<std::string>& firstPage) {
+  EXPECT_GT(orvtest::tabCount(sheet), 1);
+  SendMessageA(sheet, PSM_SETCURSEL, 1, 0);
+  HWND second = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+  EXPECT_FALSE(controlTexts(second).empty());
+  SendMessageA(sheet, PSM_SETCURSEL, 0, 0);
+  HWND page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+  EXPECT_EQ(controlTexts(page), firstPage);
+}
+
+std::vector<std::string> currentPageTexts(HWND sheet) {
+  return controlTexts(reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0)));
 }
 
 LRESULT notify(HWND band, HWND from, UINT id, NMHDR* header, UINT code) {
@@ -336,6 +371,9 @@ class TreeBandHost : public BandHost {
  protected:
   void SetUp() override {
     BandHost::SetUp();
+    open();
+  }
+  void open() {
     band = createBand(kTreeBand);
     ASSERT_TRUE(band);
     band->QueryInterface(IID_IObjectWithSite, sited.putVoid());
@@ -499,13 +537,59 @@ TEST_F(TreeBandHost, DoubleClickOpensTheSelectedItemsProperties) {
                 [](HWND sheet) { orvtest::pressButton(sheet, IDCANCEL); });
   NMHDR header = {};
   notify(window, tree, 101, &header, NM_DBLCLK);
+  runPosted(window);
   EXPECT_TRUE(driver.allDone());
 
   TreeView_SelectItem(tree, root(1));
   driver.expect(FIELD(records[1].displayName) + " Properties",
                 [](HWND sheet) { orvtest::pressButton(sheet, IDCANCEL); });
   notify(window, tree, 101, &header, NM_DBLCLK);
+  runPosted(window);
   EXPECT_TRUE(driver.allDone());
+}
+
+// The host closes and releases the bar while one of its windows is open: the window
+// works on, closes as usual, and the band goes once, when its call has returned.
+TEST_F(TreeBandHost, ClosedAndReleasedWhileItsWindowsAreOpen) {
+  auto closeBand = [this] {
+    EXPECT_EQ(band->CloseDW(0), S_OK);
+    EXPECT_EQ(sited->SetSite(nullptr), S_OK);
+    band.reset();
+    sited.reset();
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(canUnloadNow(), S_FALSE) << "the band went in the middle of its own call";
+  };
+  auto closeDuring = [&](HWND sheet) {
+    const std::vector<std::string> before = currentPageTexts(sheet);
+    closeBand();
+    expectSheetWorks(sheet, before);
+    orvtest::pressButton(sheet, IDCANCEL);
+  };
+
+  // The device sheet, from a double click.
+  TreeView_SelectItem(tree, child(root(0), 0));
+  driver.expect("QUORIX QX-18LVD         Properties", closeDuring);
+  NMHDR header = {};
+  notify(window, tree, 101, &header, NM_DBLCLK);
+  runPosted(window);
+  EXPECT_TRUE(driver.allDone());
+  EXPECT_EQ(canUnloadNow(), S_OK);
+
+  // The adapter sheet, from the context menu.
+  open();
+  TreeView_SelectItem(tree, root(1));
+  fw::ComPtr<IContextMenu> cm = menu();
+  driver.expect(FIELD(records[1].displayName) + " Properties", [&](HWND sheet) {
+    cm.reset();  // the host lets go of the menu too
+    closeDuring(sheet);
+  });
+  CMINVOKECOMMANDINFO invoke = {};
+  invoke.cbSize = sizeof invoke;
+  invoke.lpVerb = MAKEINTRESOURCEA(3);
+  IContextMenu* calling = cm.get();
+  EXPECT_EQ(calling->InvokeCommand(&invoke), S_OK);
+  EXPECT_TRUE(driver.allDone());
+  EXPECT_EQ(canUnloadNow(), S_OK);
 }
 
 TEST_F(TreeBandHost, ContextMenuOffTheItemsSwitchesTheImageSize) {
@@ -756,6 +840,109 @@ TEST_F(StripBandHost, ADoubleClickStartsOneProgramEvenOnABoundary) {
   EXPECT_EQ(children("bands_probe.exe").size(), 5u);
 }
 
+// A registry text value as it is now, put back when the holder goes.
+class SavedValue {
+ public:
+  SavedValue(HKEY root, const char* key, const char* name) : root_(root), key_(key), name_(name ? name : "") {
+    char buffer[1024] = {};
+    DWORD size = sizeof buffer - 1;
+    had_ = RegGetValueA(root, key, name, RRF_RT_REG_SZ, nullptr, buffer, &size) == ERROR_SUCCESS;
+    value_ = buffer;
+  }
+  ~SavedValue() {
+    if (had_) {
+      set(value_);
+    } else {
+      HKEY k = nullptr;
+      if (RegOpenKeyExA(root_, key_.c_str(), 0, KEY_SET_VALUE, &k) == ERROR_SUCCESS) {
+        RegDeleteValueA(k, name_.empty() ? nullptr : name_.c_str());
+        RegCloseKey(k);
+      }
+    }
+  }
+  bool set(const std::string& text) const {
+    HKEY k = nullptr;
+    if (RegCreateKeyExA(root_, key_.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr) !=
+        ERROR_SUCCESS)
+      return false;
+    const LONG rc = RegSetValueExA(k, name_.empty() ? nullptr : name_.c_str(), 0, REG_SZ,
+                                   reinterpret_cast<const BYTE*>(text.c_str()),
+                                   static_cast<DWORD>(text.size() + 1));
+    RegCloseKey(k);
+    return rc == ERROR_SUCCESS;
+  }
+
+ private:
+  HKEY root_;
+  std::string key_, name_, value_;
+  bool had_ = false;
+};
+
+std::string readFile(const std::string& path) {
+  std::string text;
+  if (FILE* f = std::fopen(path.c_str(), "rb")) {
+    char buffer[4096];
+    size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
+    std::fclose(f);
+  }
+  return text;
+}
+
+// Blanks in the program's path and in its arguments, as with the installer's default
+// folder: each entry starts its own program with its arguments whole, never a program
+// named by the text before a blank (a decoy "band.exe" lies where a cut path would lead).
+TEST_F(StripBandHost, ProgramsAndArgumentsWithBlanksStartWhole) {
+  const std::string folder = tempFile("band probe dir");
+  CreateDirectoryA(folder.c_str(), nullptr);
+  const std::string program = folder + "\\band probe.exe";
+  const std::string decoy = folder + "\\band.exe";
+  const std::string source = servertest::binFolder() + "bands_probe.exe";
+  ASSERT_TRUE(CopyFileA(source.c_str(), program.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileA(source.c_str(), decoy.c_str(), FALSE));
+  const std::string log = tempFile("probe.log");
+  DeleteFileA(log.c_str());
+  SetEnvironmentVariableA("ORV_PROBE_LOG", log.c_str());
+
+  registerApp("Blank probe", program);
+  {
+    SavedValue browser(HKEY_CLASSES_ROOT, "http\\shell\\open\\command", nullptr);
+    SavedValue install(HKEY_LOCAL_MACHINE, kAppPathsKey, "Path");
+    ASSERT_TRUE(browser.set("\"" + program + "\""));
+    ASSERT_TRUE(install.set(folder));
+    open();
+  }
+  doubleClick(100);  // the web resource: the browser with the page in the install folder
+  doubleClick(500);  // the registered program
+  const DWORD deadline = GetTickCount() + 20000;
+  std::string lines;
+  // Other processes write the log: nothing to wait on but the file.
+  for (;;) {
+    lines = readFile(log);
+    if (std::count(lines.begin(), lines.end(), '\n') >= 2 ||
+        static_cast<LONG>(GetTickCount() - deadline) >= 0)
+      break;
+    Sleep(50);
+  }
+  SetEnvironmentVariableA("ORV_PROBE_LOG", nullptr);
+  // Which file ran, with which command line; the two may have started in either order.
+  std::vector<std::string> started;
+  for (size_t at = 0, end; (end = lines.find('\n', at)) != std::string::npos; at = end + 1)
+    started.push_back(lines.substr(at, end - at));
+  std::sort(started.begin(), started.end());
+  const std::vector<std::string> expected = {
+      program + "|\"" + program + "\"",
+      program + "|\"" + program + "\" \"" + folder + "\\wbhome.html\""};
+  EXPECT_EQ(started, expected);
+  EXPECT_TRUE(children("band.exe").empty());
+  SetEvent(release);
+  endChildren();
+  DeleteFileA(log.c_str());
+  DeleteFileA(program.c_str());
+  DeleteFileA(decoy.c_str());
+  RemoveDirectoryA(folder.c_str());
+}
+
 TEST_F(StripBandHost, CommandLinesTooLongForTheirFieldStartNothing) {
   char saved[1024] = {};
   DWORD size = sizeof saved - 1;
@@ -910,9 +1097,58 @@ TEST_F(DeskBandHost, ClickOpensTheAdaptersDeviceList) {
   driver.expect(FIELD(records[1].displayName) + " Devices",
                 [](HWND list) { orvtest::pressButton(list, IDCANCEL); });
   click(1);
+  runPosted(window);
   EXPECT_TRUE(driver.allDone());
   click(5);  // no such button: nothing
   click(static_cast<DWORD_PTR>(-1));
+  runPosted(window);
+}
+
+TEST_F(DeskBandHost, ClosedAndReleasedWhileItsWindowsAreOpen) {
+  auto closeBand = [this] {
+    EXPECT_EQ(band->CloseDW(0), S_OK);
+    EXPECT_EQ(sited->SetSite(nullptr), S_OK);
+    band.reset();
+    sited.reset();
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(canUnloadNow(), S_FALSE) << "the band went in the middle of its own call";
+  };
+
+  // The device list, from a click, and the device sheet that the list opens.
+  open("OrvDesktopSite", 640, 48);
+  driver.expect(FIELD(records[1].displayName) + " Devices", [&](HWND list) {
+    closeBand();
+    HWND rows = FindWindowExA(list, nullptr, WC_LISTVIEWA, nullptr);
+    ASSERT_NE(rows, nullptr);
+    EXPECT_EQ(ListView_GetItemCount(rows), records[1].deviceCount);
+    orvtest::pressButton(list, IDCANCEL);
+  });
+  click(1);
+  runPosted(window);
+  EXPECT_TRUE(driver.allDone());
+  EXPECT_EQ(canUnloadNow(), S_OK);
+
+  // The adapter sheet, from the context menu on a button.
+  open("OrvDesktopSite", 640, 48);
+  RECT rc = {};
+  SendMessageA(toolbar, TB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&rc));
+  cursorTo(toolbar, (rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+  fw::ComPtr<IContextMenu> cm;
+  band->QueryInterface(IID_IContextMenu, cm.putVoid());
+  driver.expect(FIELD(records[1].displayName) + " Properties", [&](HWND sheet) {
+    const std::vector<std::string> before = currentPageTexts(sheet);
+    cm.reset();
+    closeBand();
+    expectSheetWorks(sheet, before);
+    orvtest::pressButton(sheet, IDCANCEL);
+  });
+  CMINVOKECOMMANDINFO invoke = {};
+  invoke.cbSize = sizeof invoke;
+  invoke.lpVerb = MAKEINTRESOURCEA(3);
+  IContextMenu* calling = cm.get();
+  EXPECT_EQ(calling->InvokeCommand(&invoke), S_OK);
+  EXPECT_TRUE(driver.allDone());
+  EXPECT_EQ(canUnloadNow(), S_OK);
 }
 
 TEST_F(DeskBandHost, ContextMenuSwitchesSizesOrOpensTheAdapterUnderTheCursor) {

@@ -102,7 +102,7 @@ TEST_F(DevsheetDefaultBus, DisksAbove2TBShowTheirTrueSize) {
 TEST_F(DevsheetDefaultBus, NoRecordNoSheet) {
   orvtest::ModalDriver driver;
   corvath_.ShowDeviceProperty(0);
-  EXPECT_EQ(corvath_.lastError(), S_OK);
+  EXPECT_EQ(corvath_.lastError(), E_INVALIDARG);
   EXPECT_TRUE(driver.unexpected().empty());
 }
 

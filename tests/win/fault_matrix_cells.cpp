@@ -1,5 +1,7 @@
 #include "tests/win/fault_matrix_cells.h"
 
+#include "devsheet/cache_page_res.h"
+
 #include <windows.h>
 
 #include <cstring>
@@ -108,7 +110,9 @@ const EepromFaults kEepromFaults;
 
 // What a window does with a failed request: nothing, what a page request shows, or what
 // the defect list page shows itself.
-enum class Style { Silent, PageRequest, DefectRead, EepromRead };
+// CacheSelect: the cache page's switch, which reports its failure itself (after the page
+// request's report when the recovery page is written).
+enum class Style { Silent, PageRequest, DefectRead, EepromRead, CacheSelect };
 
 struct Command {
   Window window;
@@ -121,6 +125,14 @@ struct Command {
   const char* shows[6];
   const Fault* faults;
   size_t faultCount;
+  // Narrows the fault to one of the window's requests of that opcode (see Cell).
+  const char* qualifier = "";
+  int flips = 0;  // see Cell
+  // CacheSelect: the question asked first ("" for none), the failure's own message, and
+  // whether the page request's report comes before it.
+  const char* question = "";
+  const char* failure = "";
+  bool reported = false;
 };
 
 // The default bus: adapter 0 is the newest card on port 0 (the miniport serves it); its
@@ -154,9 +166,59 @@ const Command kCommands[] = {
      {"Enabled", "None, disabled", "None, disabled", "None, disabled", "None, disabled",
       "None, disabled"},
      kScsiFaults, std::size(kScsiFaults)},
+    // The other page controls of the Caching page, each after the ones before it came:
+    // the current value that came stays readable, the parameters are disabled.
+    {Window::DeviceMode, "ModeSenseChangeable", "1A", 0, 0, Style::PageRequest, "1A 00 48 00 54 00 ",
+     {"65535", "65535, disabled", "65535, disabled", "65535, disabled", "65535", "65535, disabled"},
+     kScsiFaults, std::size(kScsiFaults), " page 08 after 1"},
+    {Window::DeviceMode, "ModeSenseDefault", "1A", 0, 0, Style::PageRequest, "1A 00 88 00 54 00 ",
+     {"65535", "65535, disabled", "65535, disabled", "65535, disabled", "65535", "65535, disabled"},
+     kScsiFaults, std::size(kScsiFaults), " page 08 after 2"},
+    // A device that keeps no saved values answers nothing: the page is still there.
+    {Window::DeviceMode, "ModeSenseSaved", "1A", 0, 0, Style::PageRequest, "1A 00 C8 00 54 00 ",
+     {"65535", "65535, disabled", "65535, disabled", "65535, disabled", "65535", "65535"},
+     kScsiFaults, std::size(kScsiFaults), " page 08 after 3"},
+    {Window::DeviceCache, "ModeSenseChangeable", "1A", 0, 0, Style::PageRequest, "1A 00 48 00 54 00 ",
+     {"Enabled", "None, disabled", "None, disabled", "None, disabled", "None, disabled",
+      "None, disabled"},
+     kScsiFaults, std::size(kScsiFaults), " page 08 after 1"},
+    {Window::DeviceCache, "ModeSenseDefault", "1A", 0, 0, Style::PageRequest, "1A 00 88 00 54 00 ",
+     {"Enabled", "None, disabled", "None, disabled", "None, disabled", "None, disabled",
+      "None, disabled"},
+     kScsiFaults, std::size(kScsiFaults), " page 08 after 2"},
+    // The grown list, read after a good primary list: the primary's total stays, the
+    // list that cannot be whole is disabled.
+    {Window::DeviceDefects, "ReadGrownDefects", "37", 0, 0, Style::DefectRead,
+     "37 00 0D 00 00 00 00 20 00 00 ",
+     {"14", "14, disabled", "14, disabled", "14, disabled", "14", "14"},
+     kDefectFaults.rows, std::size(kDefectFaults.rows), " after 1"},
+    // A disk above 2 TB: READ CAPACITY(10) answers FFFFFFFFh, READ CAPACITY(16) tells
+    // (a short answer with good status reads as READ CAPACITY(10)'s does).
+    {Window::DeviceGeneral, "ReadCapacity16", "9E", 1, 3, Style::Silent, "",
+     {"3815447 MBytes", "N/A", "N/A", "N/A", "0 MBytes", "0 MBytes"},
+     kScsiFaults, std::size(kScsiFaults)},
+    // The Caching page written back when the read cache is switched off.
+    {Window::DeviceCache, "ModeSelectCaching", "15", 0, 0, Style::CacheSelect, "",
+     {"Disabled", "Enabled", "Enabled", "Enabled", "Disabled", "Disabled"},
+     kScsiFaults, std::size(kScsiFaults), " page 08", IDC_DEV_READ_CACHE, "",
+     "The Disk Cache Utility is unable to change the  SCSI read cache settings  on this device."},
+    // The recovery page written after the write cache is switched on (automatic write
+    // reallocation follows it), once the user said yes to the question.
+    {Window::DeviceCache, "ModeSelectRecovery", "15", 1, 2, Style::CacheSelect, "15 11 00 00 18 00 ",
+     {"Enabled", "Enabled", "Enabled", "Enabled", "Enabled", "Enabled"},
+     kScsiFaults, std::size(kScsiFaults), " page 01", IDC_DEV_WRITE_CACHE,
+     "We have seen some MAXTOR drives (specifically the MXT-540/1240 series) cause system hangs, "
+     "under heavy disk I/O, when write caching is enabled.  Are you sure you would like to "
+     "enable SCSI write caching?",
+     "The Disk Cache Utility is unable to change the  SCSI write cache settings on this device.", true},
     // The serial EEPROM block read when the BIOS configuration sheet opens: the Bus
     // Interface page's host SCSI ID, or no choices and every control disabled.
     {Window::Seldarn, "EepromRead", "", 0, 0, Style::EepromRead, "Velmora Halden HX42 Dual A",
+     {"7", "none, disabled", "none, disabled", "none, disabled", "none, disabled", "none, disabled"},
+     kEepromFaults.rows, std::size(kEepromFaults.rows)},
+    // The card's other function, whose block is the same EEPROM's. (The older cards'
+    // blocks are not read: their miniport has no EEPROM channel.)
+    {Window::Seldarn, "EepromRead1", "", 1, 0, Style::EepromRead, "Velmora Halden HX42 Dual B",
      {"7", "none, disabled", "none, disabled", "none, disabled", "none, disabled", "none, disabled"},
      kEepromFaults.rows, std::size(kEepromFaults.rows)},
 };
@@ -262,8 +324,18 @@ std::vector<Cell> makeCells() {
   for (const Command& c : kCommands) {
     for (size_t i = 0; i < c.faultCount; ++i) {
       const Fault& f = c.faults[i];
-      Cell cell{c.window, c.name, c.adapter, c.target, c.opcode, f, {}, ""};
+      Cell cell{c.window, c.name, c.adapter, c.target, c.opcode, f, {}, "", c.qualifier, c.flips};
       if (*f.ownMessage) cell.expected.messages.push_back(f.ownMessage);
+      if (c.style == Style::CacheSelect) {
+        if (*c.question) cell.expected.messages.push_back(box(kCaption, c.question));
+        if (f.outcome != Outcome::Answered && f.outcome != Outcome::Short && f.outcome != Outcome::Empty) {
+          if (c.reported) {
+            for (const std::string& m : pageMessages(c, f)) cell.expected.messages.push_back(m);
+          }
+          // The page's own failure message carries the server's caption.
+          cell.expected.messages.push_back(box("Corvath", c.failure));
+        }
+      }
       if (c.style == Style::PageRequest) {
         for (const std::string& m : pageMessages(c, f)) cell.expected.messages.push_back(m);
       }
@@ -276,6 +348,11 @@ std::vector<Cell> makeCells() {
             box(kCaption, (std::string("Error reading the serial EEPROM of \n") + c.cdbField + ".").c_str()));
       }
       cell.expected.shows = c.shows[static_cast<int>(f.outcome)];
+      // An underrun on the way out still delivered the list, and a completion that came
+      // too late still came from a device that took it: the device has the change.
+      if (c.style == Style::CacheSelect &&
+          (std::strcmp(f.name, "DataUnderrun") == 0 || std::strcmp(f.name, "LateAfterTheWait") == 0))
+        cell.expected.shows = c.shows[static_cast<int>(Outcome::Answered)];
       out.push_back(cell);
     }
   }
@@ -309,6 +386,7 @@ std::string busWithFault(const std::string& bus, const Cell& cell) {
   std::string text = cell.fault.text;
   for (size_t at; (at = text.find("OP")) != std::string::npos;) text.replace(at, 2, cell.opcode);
   if (text.empty()) return bus;
+  if (cell.fault.scope == Scope::Device) text += cell.qualifier;
   text += "\n";
   switch (cell.fault.scope) {
     case Scope::WholeBus:

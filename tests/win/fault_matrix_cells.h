@@ -63,6 +63,12 @@ struct Cell {
   Fault fault;
   Expected expected;
   const char* variant;  // manager variant folder the cell needs, "" for the usual one
+  // Added to a device fault's text: which of the command's requests it hits
+  // (" page 08 after 1": the second request about page 08).
+  std::string qualifier = "";
+  // The cache switch (a control id) the user flips and applies before the window is read;
+  // 0 for none.
+  int flips = 0;
 };
 
 // The cells of the manager variant this process runs with (ORV_FAULT_MANAGER).

@@ -14,7 +14,6 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <deque>
 #include <functional>
 #include <string>
@@ -59,23 +58,26 @@ Fn control(const char* name) {
 }
 
 // Releases the requests held by a "late" fault as soon as one is held, from a thread of
-// its own, while the window's thread waits for the answer.
+// its own, while the window's thread waits for the answer: woken by the manager's event
+// for each held request, for windows that send several in a row.
 class LateReleaser {
  public:
-  LateReleaser() : thread_([this] {
+  LateReleaser() : stop_(CreateEventA(nullptr, TRUE, FALSE, nullptr)), thread_([this] {
     auto release = control<simctl::ReleaseLateFn>(simctl::kReleaseLate);
-    // Every held request, for windows that send several in a row.
-    while (!stop_ && release) {
-      if (release() == 0) Sleep(1);
-    }
+    auto heldEvent = control<simctl::HeldEventFn>(simctl::kHeldEvent);
+    HANDLE held = heldEvent ? static_cast<HANDLE>(heldEvent()) : nullptr;
+    if (!release || !held || !stop_) return;
+    const HANDLE waits[2] = {stop_, held};
+    while (WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) release();
   }) {}
   ~LateReleaser() {
-    stop_ = true;
+    if (stop_) SetEvent(stop_);
     thread_.join();
+    if (stop_) CloseHandle(stop_);
   }
 
  private:
-  std::atomic<bool> stop_{false};
+  HANDLE stop_;
   std::thread thread_;
 };
 
@@ -244,14 +246,25 @@ WindowDriver driverFor(const Cell& cell, CorvathObjDriver& corvath,
     case Window::DeviceCache: {
       const DevicePage& shown = devicePage(cell.window);
       const Window which = cell.window;
+      const int flips = cell.flips;
       return {deviceTitle, kSheetTabs,
               [&corvath, device] {
                 if (device) corvath.ShowDeviceProperty(CorvathObjDriver::address(device));
               },
-              [shown, which](HWND sheet) {
+              [shown, which, flips](HWND sheet) {
                 // Turning to the page is what makes it send its commands.
                 SendMessageA(sheet, PSM_SETCURSEL, shown.index, 0);
                 HWND page = currentPage(sheet);
+                if (flips) {
+                  // The user flips the switch and applies it; the page shows what the
+                  // device has afterwards.
+                  HWND button = GetDlgItem(page, flips);
+                  const bool ticked = SendMessageA(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
+                  SendMessageA(button, BM_SETCHECK, ticked ? BST_UNCHECKED : BST_CHECKED, 0);
+                  SendMessageA(page, WM_COMMAND, MAKEWPARAM(flips, BN_CLICKED),
+                               reinterpret_cast<LPARAM>(button));
+                  SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_APPLYNOW, 0);
+                }
                 int listId = 0;
                 if (which == Window::DeviceMode) {
                   // The Caching page's last parameter, as a click on it would choose it.
@@ -265,7 +278,9 @@ WindowDriver driverFor(const Cell& cell, CorvathObjDriver& corvath,
                 } else if (which == Window::DeviceCache) {
                   listId = IDC_DEV_READ_CACHE;
                 }
-                std::string text = orvtest::itemText(page, shown.control);
+                // The write cache's state when it was the write cache that was switched.
+                const int control = flips == IDC_DEV_WRITE_CACHE ? IDC_DEV_WRITE_CURRENT : shown.control;
+                std::string text = orvtest::itemText(page, control);
                 if (listId && !IsWindowEnabled(GetDlgItem(page, listId))) text += ", disabled";
                 return text;
               },
@@ -337,7 +352,8 @@ TEST_P(FaultMatrix, RightMessageUsableWindowCleanClose) {
       return;
     }
     seen.messages.push_back(describe(dialog));
-    orvtest::pressButton(dialog, IDOK);
+    // A question is answered yes: the cell goes on to the request the answer allows.
+    orvtest::pressButton(dialog, GetDlgItem(dialog, IDYES) ? IDYES : IDOK);
     driver.expect("", onDialog, true);
   };
   driver.expect("", onDialog, true);

@@ -5,10 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstring>
+#include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "client/corvath_obj_driver.h"
+#include "framework/comreg.h"
 #include "inventory/records.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/screenshot.h"
@@ -86,6 +90,99 @@ TEST(ServerScript, EachEngineHandsTheListAddressBackToShowDeviceList) {
     EXPECT_EQ(code, 0) << output;
     EXPECT_EQ(output, "shown\r\n");
   }
+}
+
+// The probe object that makes addresses for scripts (tests/win/server_address_probe.cpp).
+HRESULT registerAddressProbe() {
+  const std::string clsid = "{6F1C2B7E-54A1-4C1B-9E0D-3A7B5C2D9E41}";
+  HRESULT hr = fw::setClassesText("OrvTest.AddressProbe\\CLSID", nullptr, clsid);
+  if (SUCCEEDED(hr)) {
+    hr = fw::setClassesText("CLSID\\" + clsid + "\\InprocServer32", nullptr,
+                            servertest::binFolder() + "server_address_probe.dll");
+  }
+  if (SUCCEEDED(hr))
+    hr = fw::setClassesText("CLSID\\" + clsid + "\\InprocServer32", "ThreadingModel", "Apartment");
+  return hr;
+}
+
+BOOL CALLBACK collectWindow(HWND window, LPARAM context) {
+  auto* found = reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(context);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process == found->first && IsWindowVisible(window)) found->second.push_back(window);
+  return TRUE;
+}
+
+// Addresses that are not the object's records, from a script: every Show method answers
+// E_INVALIDARG and opens nothing; the script host lives on to the end, where a real
+// device record still opens its sheet.
+TEST(ServerScript, NumbersThatAreNoRecordOfTheObjectAreRefusedAndOpenNothing) {
+  ASSERT_EQ(servertest::registerCorvath(), S_OK);
+  ASSERT_EQ(registerAddressProbe(), S_OK);
+  ASSERT_EQ(CoInitialize(nullptr), S_OK);
+  std::string deviceSheet;
+  {
+    orvtest::ModalDriver driver;
+    CorvathObjDriver corvath;
+    ASSERT_TRUE(corvath.create());
+    const auto* first = CorvathObjDriver::records<inv::HostAdapterInfo>(corvath.GetHostAdaptersList());
+    ASSERT_NE(first, nullptr);
+    ASSERT_GT(first->deviceCount, 0);
+    ASSERT_LT(first->deviceCount, 31);
+    ASSERT_LT(first->adapterCount, 64);
+    const inv::DeviceInfo& d = first->devices[0];
+    deviceSheet = std::string(d.vendor, strnlen(d.vendor, sizeof d.vendor)) + " " +
+                  std::string(d.product, strnlen(d.product, sizeof d.product)) + " Properties";
+  }
+  CoUninitialize();
+
+  // Every window the script's process shows is noted and closed; only the device
+  // sheet of the last call is expected.
+  std::atomic<bool> stop{false};
+  std::mutex lock;
+  std::vector<std::string> shown;
+  std::atomic<DWORD> scriptProcess{0};
+  std::thread closer([&] {
+    const DWORD deadline = GetTickCount() + 90000;
+    while (!stop && static_cast<LONG>(GetTickCount() - deadline) < 0) {
+      std::pair<DWORD, std::vector<HWND>> found{scriptProcess.load(), {}};
+      if (found.first) EnumWindows(&collectWindow, reinterpret_cast<LPARAM>(&found));
+      for (HWND window : found.second) {
+        const std::string title = orvtest::windowTitle(window);
+        if (title.empty()) continue;
+        {
+          std::lock_guard<std::mutex> hold(lock);
+          shown.push_back(title);
+        }
+        PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+      }
+      Sleep(50);  // another process's windows: there is nothing to wait on
+    }
+  });
+  std::string output;
+  const int code = servertest::runProcess(
+      "cscript.exe //nologo \"" + servertest::binFolder() + "server_bad_addresses.js\"",
+      servertest::binFolder(), &output, [&](DWORD id) { scriptProcess = id; });
+  stop = true;
+  closer.join();
+  EXPECT_EQ(code, 0) << output;
+
+  std::string expected;
+  for (const char* name : {"0", "1", "stack", "freed array", "one byte into a record",
+                           "one byte into a device", "a device slot past the listed ones",
+                           "past the array"}) {
+    for (const char* method : {"ShowDeviceList", "ShowHostAdapterProperty", "ShowDeviceProperty",
+                               "ShowSeldarn"})
+      expected += std::string(method) + "(" + name + "): 80070057\r\n";
+  }
+  expected += "ShowDeviceProperty(record): 80070057\r\n";
+  expected += "ShowSeldarn(device): 80070057\r\n";
+  expected += "ShowDeviceProperty(device): opened\r\n";
+  EXPECT_EQ(output, expected);
+  std::lock_guard<std::mutex> hold(lock);
+  ASSERT_FALSE(shown.empty());
+  EXPECT_EQ(shown.front(), deviceSheet);
+  for (const std::string& title : shown) EXPECT_EQ(title, deviceSheet);
 }
 
 }  // namespace

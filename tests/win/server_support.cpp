@@ -26,7 +26,8 @@ HRESULT registerCorvath() {
   return hr;
 }
 
-int runProcess(const std::string& commandLine, const std::string& folder, std::string* output) {
+int runProcess(const std::string& commandLine, const std::string& folder, std::string* output,
+               const std::function<void(DWORD)>& started) {
   SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
   HANDLE readEnd = nullptr, writeEnd = nullptr;
   if (!CreatePipe(&readEnd, &writeEnd, &sa, 0)) return -1;
@@ -40,13 +41,14 @@ int runProcess(const std::string& commandLine, const std::string& folder, std::s
   PROCESS_INFORMATION pi = {};
   std::vector<char> line(commandLine.begin(), commandLine.end());
   line.push_back('\0');
-  BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                folder.empty() ? nullptr : folder.c_str(), &si, &pi);
+  BOOL ran = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                            folder.empty() ? nullptr : folder.c_str(), &si, &pi);
   CloseHandle(writeEnd);
-  if (!started) {
+  if (!ran) {
     CloseHandle(readEnd);
     return -1;
   }
+  if (started) started(pi.dwProcessId);
   std::string text;
   char buffer[4096];
   DWORD n = 0;

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 namespace servertest {
@@ -23,8 +24,10 @@ std::string corvathPath();
 HRESULT registerCorvath();
 
 // Runs a command line, waits for it and collects what it wrote to stdout and stderr.
-// Returns the exit code, or -1 when it could not be started.
-int runProcess(const std::string& commandLine, const std::string& folder, std::string* output);
+// Returns the exit code, or -1 when it could not be started. started, when given, hears
+// the process id as soon as it runs.
+int runProcess(const std::string& commandLine, const std::string& folder, std::string* output,
+               const std::function<void(DWORD)>& started = nullptr);
 
 // Text of a value under HKEY_CLASSES_ROOT; nullopt-like "missing" flag through found.
 std::string classesValue(const std::string& key, const char* name, bool* found);

@@ -141,6 +141,7 @@ STDMETHODIMP FakeBrowser::InsertMenusSB(HMENU target, LPOLEMENUGROUPWIDTHS width
     info.hSubMenu = popup;
     info.dwTypeData = const_cast<char*>(group.text);
     InsertMenuItemA(target, static_cast<UINT>(GetMenuItemCount(target)), TRUE, &info);
+    if (staleViewMenu && group.id == FCIDM_MENU_VIEW) DestroyMenu(popup);
   }
   if (widths) {
     widths->width[0] = 2;

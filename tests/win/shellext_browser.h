@@ -79,6 +79,9 @@ class FakeBrowser : public IShellBrowser {
   UINT browseFlags = 0;
   std::function<void()> onBrowse;
   int removedMenus = 0;
+  // The View group handed to the view is a menu that no longer exists, so that nothing
+  // can be inserted into it.
+  bool staleViewMenu = false;
 
  private:
   LONG refs_ = 1;

@@ -15,8 +15,10 @@
 #include <string>
 #include <vector>
 
+#include "bench/soak_measure.h"
 #include "client/corvath_obj_driver.h"
 #include "inventory/records.h"
+#include "simulator/controls.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/screenshot.h"
 #include "tests/win/server_support.h"
@@ -588,6 +590,109 @@ TEST_F(ShellHost, CopiesAreMatchedToTheServersOwnRecordsNeverFollowed) {
   }
 }
 
+// Every id a menu (and its submenus) holds.
+void collectIds(HMENU menu, std::vector<UINT>& ids) {
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    if (HMENU sub = GetSubMenu(menu, i)) {
+      collectIds(sub, ids);
+    } else if (!(GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_SEPARATOR)) {
+      ids.push_back(GetMenuItemID(menu, i));
+    }
+  }
+}
+
+TEST_F(ShellHost, MenusTakeNoIdPastTheHostsLastOne) {
+  fw::ComPtr<IShellFolder> adapter = bind(adapters[0].get());
+  auto adapterMenu = menuOf(root.get(), {adapters[0].get()});
+  auto background = menuOf(root.get(), {});
+  for (IContextMenu* menu : {adapterMenu.get(), background.get()}) {
+    for (UINT room = 0; room <= 22; ++room) {
+      HMENU popup = CreatePopupMenu();
+      const HRESULT hr = menu->QueryContextMenu(popup, 0, 100, 100 + room, CMF_EXPLORE);
+      EXPECT_LE(HRESULT_CODE(hr), static_cast<int>(room + 1)) << room;
+      std::vector<UINT> ids;
+      collectIds(popup, ids);
+      for (UINT id : ids) {
+        EXPECT_GE(id, 100u);
+        EXPECT_LE(id, 100 + room) << room;
+      }
+      // No empty submenu is left where its entries did not fit.
+      for (int i = 0; i < GetMenuItemCount(popup); ++i) {
+        if (HMENU sub = GetSubMenu(popup, i)) {
+          EXPECT_GT(GetMenuItemCount(sub), 0);
+        }
+      }
+      DestroyMenu(popup);
+    }
+  }
+  // With room for all, all: Seldarn is id 18 of the adapter's menu.
+  HMENU popup = CreatePopupMenu();
+  EXPECT_EQ(adapterMenu->QueryContextMenu(popup, 0, 100, 118, CMF_EXPLORE), MAKE_HRESULT(0, 0, 19));
+  EXPECT_EQ(menuTexts(popup).back(), "&Seldarn");
+  DestroyMenu(popup);
+}
+
+// The menu's commands act through the folder's connection: its inventory is built once,
+// not again for each command (the PCI configuration is read only by a new inventory).
+TEST_F(ShellHost, CommandsReuseTheFoldersConnection) {
+  auto setLog = reinterpret_cast<simctl::SetLogFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("wnvrax32.dll"), simctl::kSetLog)));
+  ASSERT_NE(setLog, nullptr);
+  fw::ComPtr<IShellFolder> adapter = bind(adapters[0].get());
+  std::vector<Pidl> devices = enumerate(adapter.get());
+  ASSERT_FALSE(devices.empty());
+  auto adapterMenu = menuOf(root.get(), {adapters[0].get()});
+  auto deviceMenu = menuOf(adapter.get(), {devices[0].get()});
+  auto closeSheet = [](HWND sheet) { PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0); };
+  driver.expect(FIELD(records[0].displayName) + " Properties", closeSheet);
+  EXPECT_EQ(invoke(adapterMenu.get(), 3), S_OK);  // the first command makes the connection
+
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  const std::string log = std::string(temp) + "orv_" + std::to_string(GetCurrentProcessId()) +
+                          "_shellext_reuse.log";
+  DeleteFileA(log.c_str());
+  ASSERT_EQ(setLog(log.c_str()), 1);
+  driver.expect(FIELD(records[0].displayName) + " Properties", closeSheet);
+  EXPECT_EQ(invoke(adapterMenu.get(), 3), S_OK);
+  driver.expect(FIELD(records[0].displayName) + " Seldarn(TM)", closeSheet);
+  EXPECT_EQ(invoke(adapterMenu.get(), 18), S_OK);
+  driver.expect("QUORIX QX-18LVD         Properties", closeSheet);
+  EXPECT_EQ(invoke(deviceMenu.get(), 3), S_OK);
+  setLog(nullptr);
+  EXPECT_TRUE(driver.allDone());
+  std::string text;
+  if (FILE* f = std::fopen(log.c_str(), "rb")) {
+    char buffer[4096];
+    size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
+    std::fclose(f);
+  }
+  DeleteFileA(log.c_str());
+  EXPECT_EQ(text.find(" pci "), std::string::npos) << "a new inventory was built:\n" << text;
+}
+
+// The host lets go of the menu and of every folder while a window the menu opened is
+// open: the menu and its folder's connection stay until the command returns, then go.
+TEST_F(ShellHost, MenuAndFoldersReleasedWhileItsWindowIsOpen) {
+  fw::ComPtr<IShellFolder> adapter = bind(adapters[1].get());
+  auto menu = menuOf(root.get(), {adapters[1].get()});
+  IContextMenu* calling = menu.get();
+  driver.expect(FIELD(records[1].displayName) + " Seldarn(TM)", [&](HWND sheet) {
+    menu.reset();
+    adapter.reset();
+    root.reset();
+    EXPECT_EQ(canUnloadNow(), S_FALSE) << "the menu went in the middle of its own command";
+    // The sheet still works on the records: every page in turn.
+    for (int i = orvtest::tabCount(sheet) - 1; i >= 0; --i)
+      SendMessageA(sheet, PSM_SETCURSEL, static_cast<WPARAM>(i), 0);
+    PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+  });
+  EXPECT_EQ(invoke(calling, 18), S_OK);
+  EXPECT_TRUE(driver.allDone());
+  EXPECT_EQ(canUnloadNow(), S_OK);
+}
+
 // ---- the view ------------------------------------------------------------------------
 
 class ShellViewHost : public ShellHost {
@@ -917,12 +1022,123 @@ TEST_F(ShellViewHost, ActivatingAnAdapterBrowsesToItWhenTheShellCannotOpenIt) {
 
 TEST_F(ShellViewHost, ModuleMayUnloadOnceEverythingIsReleased) {
   open(root.get(), FVM_LIST);
+  HIMAGELIST images = ListView_GetImageList(list, LVSIL_NORMAL);
+  ASSERT_NE(images, nullptr);
+  EXPECT_GT(ImageList_GetImageCount(images), 0);
   EXPECT_EQ(canUnloadNow(), S_FALSE);
   view->DestroyViewWindow();
   view.reset();
   adapters.clear();
   root.reset();
+  // The module's image lists go when it may unload, not later from DllMain.
   EXPECT_EQ(canUnloadNow(), S_OK);
+  EXPECT_EQ(ImageList_GetImageCount(images), 0);
+}
+
+// Identifier copies in the task allocator, counted while a view lives: each row owns one.
+// Registered once for the process and never revoked: COM keeps calling a revoked spy for
+// the blocks allocated while it was registered.
+class TaskAllocations : public IMallocSpy {
+ public:
+  static TaskAllocations& watch(size_t size) {
+    static TaskAllocations* spy = [] {
+      auto* made = new TaskAllocations;
+      made->registered_ = SUCCEEDED(CoRegisterMallocSpy(made));
+      return made;
+    }();
+    spy->size_ = size;
+    spy->live_.clear();
+    return *spy;
+  }
+  bool registered() const { return registered_; }
+  // Blocks of the watched size allocated since watch() and not yet freed.
+  size_t live() const { return live_.size(); }
+
+  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IMallocSpy)) {
+      *out = static_cast<IMallocSpy*>(this);
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP_(SIZE_T) PreAlloc(SIZE_T request) override {
+    request_ = request;
+    return request;
+  }
+  STDMETHODIMP_(void*) PostAlloc(void* actual) override {
+    if (actual && request_ == size_) live_.push_back(actual);
+    return actual;
+  }
+  STDMETHODIMP_(void*) PreFree(void* request, BOOL) override {
+    live_.erase(std::remove(live_.begin(), live_.end(), request), live_.end());
+    return request;
+  }
+  STDMETHODIMP_(void) PostFree(BOOL) override {}
+  STDMETHODIMP_(SIZE_T) PreRealloc(void* request, SIZE_T size, void** newRequest, BOOL) override {
+    live_.erase(std::remove(live_.begin(), live_.end(), request), live_.end());
+    *newRequest = request;
+    request_ = size;
+    return size;
+  }
+  STDMETHODIMP_(void*) PostRealloc(void* actual, BOOL) override {
+    if (actual && request_ == size_) live_.push_back(actual);
+    return actual;
+  }
+  STDMETHODIMP_(void*) PreGetSize(void* request, BOOL) override { return request; }
+  STDMETHODIMP_(SIZE_T) PostGetSize(SIZE_T actual, BOOL) override { return actual; }
+  STDMETHODIMP_(void*) PreDidAlloc(void* request, BOOL) override { return request; }
+  STDMETHODIMP_(int) PostDidAlloc(void*, BOOL, int actual) override { return actual; }
+  STDMETHODIMP_(void) PreHeapMinimize() override {}
+  STDMETHODIMP_(void) PostHeapMinimize() override {}
+
+ private:
+  TaskAllocations() = default;
+  size_t size_ = 0;
+  SIZE_T request_ = 0;
+  std::vector<void*> live_;
+  bool registered_ = false;
+};
+
+// The rows' identifier copies are freed however the view goes: through DestroyViewWindow
+// (the list's deletion notifications reach the view) or by its last Release alone.
+TEST_F(ShellViewHost, RowCopiesAreFreedHoweverTheViewGoes) {
+  for (bool destroyFirst : {true, false}) {
+    SCOPED_TRACE(destroyFirst ? "DestroyViewWindow, then Release" : "Release alone");
+    TaskAllocations& copies = TaskAllocations::watch(kItemCb + 2);
+    ASSERT_TRUE(copies.registered());
+    open(root.get(), FVM_DETAILS);
+    EXPECT_GE(copies.live(), static_cast<size_t>(ListView_GetItemCount(list)));
+    EXPECT_EQ(ListView_GetItemCount(list), 2);
+    if (destroyFirst) {
+      EXPECT_EQ(view->DestroyViewWindow(), S_OK);
+    }
+    view.reset();
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(copies.live(), 0u);
+    browser.reset();
+  }
+}
+
+// A View menu that takes no item: the Arrange Icons popup made for it goes again, each
+// time the view merges its menus.
+TEST_F(ShellViewHost, APopupThatItsMenuDidNotTakeIsDestroyed) {
+  browser = std::make_unique<FakeBrowser>(false);
+  browser->staleViewMenu = true;
+  ASSERT_EQ(root->CreateViewObject(browser->frame(), IID_IShellView, view.putVoid()), S_OK);
+  FOLDERSETTINGS settings = {FVM_ICON, 0};
+  RECT area = browser->viewArea();
+  ASSERT_EQ(view->CreateViewWindow(nullptr, &settings, browser.get(), &area, &window), S_OK);
+  auto cycle = [&] {
+    view->UIActivate(SVUIA_ACTIVATE_FOCUS);
+    view->UIActivate(SVUIA_DEACTIVATE);
+  };
+  cycle();
+  const long before = soak::measure().user;
+  for (int i = 0; i < 12; ++i) cycle();
+  EXPECT_LT(soak::measure().user - before, 6) << "menus left behind by the merges";
 }
 
 }  // namespace
