@@ -1,5 +1,6 @@
 #include "framework/propsheet.h"
 
+#include "framework/dpi.h"
 #include "framework/module.h"
 
 namespace fw {
@@ -167,7 +168,11 @@ INT_PTR PropertySheet::doModal() {
 
   PropertySheet* outer = t_starting;
   t_starting = this;
-  INT_PTR result = ::PropertySheetA(&header);
+  INT_PTR result;
+  {
+    WindowScope scope(true);
+    result = ::PropertySheetA(&header);
+  }
   t_starting = outer;
   if (hwnd_) {
     RemoveWindowSubclass(hwnd_, subclassProc, kSubclassId);

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "framework/module.h"
+#include "framework/scale.h"
 
 namespace srv {
 
@@ -10,6 +11,12 @@ bool DibImage::load(UINT id, HINSTANCE module) { return loadResource(module, MAK
 
 bool DibImage::load(const char* name, HINSTANCE module) {
   return name && loadResource(module, name);
+}
+
+bool DibImage::loadForDpi(UINT id, unsigned dpi, HINSTANCE module) {
+  for (int step = fw::pictureStep(dpi); step >= 0; --step)
+    if (load(fw::pictureId(id, step), module)) return true;
+  return false;
 }
 
 bool DibImage::loadResource(HINSTANCE module, LPCSTR name) {

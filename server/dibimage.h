@@ -24,6 +24,9 @@ class DibImage {
   // missing or malformed resource leaves the image empty and answers false.
   bool load(UINT id, HINSTANCE module = nullptr);
   bool load(const char* name, HINSTANCE module = nullptr);
+  // The drawing of picture id that suits dpi (fw::pictureStep), or the nearest smaller
+  // one that the module has.
+  bool loadForDpi(UINT id, unsigned dpi, HINSTANCE module = nullptr);
 
   bool loaded() const { return info_ != nullptr; }
   int width() const { return layout_.width; }
