@@ -55,7 +55,11 @@ bool isEsdi(const scsi::AdapterInquiryBlock& answer) {
 }
 
 int32_t Inventory::countAdapters() {
-  uint8_t total = adapterTotal(manager_.supportInfo());
+  const uint32_t support = manager_.supportInfo();
+  // A manager without rights reports no adapters: the user learns why, once.
+  noRights_ = managerStatus(support) == kManagerStatusNoRights;
+  if (noRights_) messages_.showOnce(IDS_NO_RIGHTS, {});
+  uint8_t total = adapterTotal(support);
   int32_t count = 0;
   for (unsigned i = 0; i < total; ++i) {
     if (!isEsdi(inquire(manager_, static_cast<uint8_t>(i)))) ++count;
@@ -72,7 +76,8 @@ RecordAddress Inventory::buildAdapterList() {
   int32_t c = countAdapters();
   adapterCount_ = c;
   if (c == 0) {
-    messages_.show(IDS_NO_ADAPTERS, {});
+    // Without rights the count has said why there is nothing to list.
+    if (!noRights_) messages_.show(IDS_NO_ADAPTERS, {});
     return 0;
   }
   if (adapterList_) return adapterList();
@@ -101,7 +106,8 @@ RecordAddress Inventory::buildAdapterList() {
     HostAdapterInfo& record = adapterList_[k];
     fillAdapter(record, number, answer);
     copyText(record.displayName, genericName);
-    if (identifyPci(manager_, messages_, record) && !identifyModel(record)) {
+    if (identifyPci(manager_, messages_, record) && !identifyModel(record) &&
+        reportsUnknownModel(record)) {
       messages_.show(IDS_ADAPTER_NOT_SUPPORTED,
                      {MessageArg::ofNumber(scsi::le16(record.pciConfig + pci::kDeviceId)),
                       MessageArg::ofNumber(scsi::le16(record.pciConfig + pci::kSubsystemId))});
@@ -150,6 +156,12 @@ bool identifyModel(HostAdapterInfo& record) {
   if (record.model.channelCount == 2) name += record.pciFunction == 1 ? " B" : " A";
   copyText(record.displayName, name);
   return true;
+}
+
+bool reportsUnknownModel(const HostAdapterInfo& record) {
+  const bool passThrough =
+      strncmp(record.managerId, kPassThroughManagerId, sizeof record.managerId) == 0;
+  return !passThrough || scsi::le16(record.pciConfig + pci::kVendorId) == kMakerVendorId;
 }
 
 void fillDevice(DeviceInfo& device, const HostAdapterInfo& record, uint8_t target,

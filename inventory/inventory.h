@@ -21,6 +21,15 @@ namespace inv {
 constexpr uint8_t kDefaultTargets = 8;  // adapterUnique byte 3 of 0
 constexpr const char* kPciConfigFunctionText = "GetHAPCIConfigInfo()";
 
+// Support word status of a manager that found SCSI ports but may open none of them: the
+// process is not elevated. The user is told once what to do (IDS_NO_RIGHTS).
+constexpr uint8_t kManagerStatusNoRights = 0xE5;
+// Our own manager over Windows' SCSI pass-through (passthrough/) lists every controller
+// of the computer, of any maker; it is known by its manager id.
+constexpr const char* kPassThroughManagerId = "VRAX PASS-THRU";
+// The maker's PCI vendor ID: the identification table lists only its cards.
+constexpr uint16_t kMakerVendorId = 0x1D5A;
+
 // The inventory state of one automation object: the array is built by the first
 // successful list request and lives as long as this object.
 class Inventory {
@@ -49,6 +58,7 @@ class Inventory {
   std::unique_ptr<HostAdapterInfo[]> adapterList_;
   int32_t recordCount_ = 0;
   int32_t lastCount_ = 0;
+  bool noRights_ = false;  // the last count's manager may open no device
 };
 
 // True when the inquiry answer's adapter identifier contains "ESDI" (such adapters are
@@ -68,6 +78,12 @@ bool identifyPci(ManagerPort& manager, MessageSink& messages, HostAdapterInfo& r
 // Looks the record's device and subsystem IDs up; on a match copies the row into
 // `model` and sets extendedFeatures and displayName. No message here.
 bool identifyModel(HostAdapterInfo& record);
+
+// Whether an adapter that identifyModel does not know is worth message 1228 ("not fully
+// supported"): under the maker's manager every adapter is one of its cards, so always;
+// under the pass-through manager only a card of the maker's own, not the computer's
+// other controllers, which the suite shows as well as it can without a message.
+bool reportsUnknownModel(const HostAdapterInfo& record);
 
 // INQUIRY to targets 0 .. maxTargets-1, LUN 0; fills `devices` in target order and
 // returns how many answered.

@@ -5,6 +5,7 @@
 #define IDS_FUNCTION_NOT_SUPPORTED 1229  // "The WinVRAX version ... %s function. ..."
 #define IDS_NO_ADAPTERS 32835
 #define IDS_MANAGER_NOT_INITIALISED 32836
+#define IDS_NO_RIGHTS 32837  // the manager cannot open the devices: not an administrator
 #define IDS_DEVTYPE_DISK 32862
 #define IDS_DEVTYPE_TAPE 32863
 #define IDS_DEVTYPE_PRINTER 32864

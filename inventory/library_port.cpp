@@ -1,6 +1,8 @@
 #include "inventory/library_port.h"
 
+#include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <new>
 
 #include "framework/msgbox.h"
@@ -99,6 +101,17 @@ size_t LibraryManagerPort::abandonedCount() {
 void MessageBoxSink::show(unsigned id, const std::vector<MessageArg>& args) {
   fw::messageBoxText(nullptr, formatMessageText(fw::loadString(id), args), IDS_SUITE_CAPTION,
                      MB_OK | MB_ICONEXCLAMATION);
+}
+
+void MessageBoxSink::showOnce(unsigned id, const std::vector<MessageArg>& args) {
+  static std::mutex lock;
+  static std::vector<unsigned> shown;
+  {
+    std::lock_guard<std::mutex> guard(lock);
+    if (std::find(shown.begin(), shown.end(), id) != shown.end()) return;
+    shown.push_back(id);
+  }
+  show(id, args);
 }
 
 std::string MessageBoxSink::text(unsigned id) { return fw::loadString(id); }

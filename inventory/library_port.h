@@ -32,6 +32,8 @@ class LibraryManagerPort : public ManagerPort {
 class MessageBoxSink : public MessageSink {
  public:
   void show(unsigned id, const std::vector<MessageArg>& args) override;
+  // Once per process, whichever object asks: the process's rights do not change.
+  void showOnce(unsigned id, const std::vector<MessageArg>& args) override;
   std::string text(unsigned id) override;
 };
 

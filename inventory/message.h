@@ -24,8 +24,19 @@ class MessageSink {
   virtual ~MessageSink() = default;
   // Shows message `id` formatted with `args`.
   virtual void show(unsigned id, const std::vector<MessageArg>& args) = 0;
+  // Shows message `id` only the first time: for what stays true as long as the sink
+  // lives. The suite's message boxes count once per process (its rights, say).
+  virtual void showOnce(unsigned id, const std::vector<MessageArg>& args) {
+    for (unsigned shown : shownOnce_)
+      if (shown == id) return;
+    shownOnce_.push_back(id);
+    show(id, args);
+  }
   // A string-table text (the generic adapter name).
   virtual std::string text(unsigned id) = 0;
+
+ private:
+  std::vector<unsigned> shownOnce_;
 };
 
 // Fills a printf-style pattern with typed arguments, one conversion at a time, so that

@@ -171,6 +171,7 @@ static_assert(adapterLayout<HostAdapterInfo64, 4828, 1440, 4824>(), "64-bit Host
 
 // PCI configuration space offsets the suite reads.
 namespace pci {
+constexpr size_t kVendorId = 0x00;
 constexpr size_t kDeviceId = 0x02;
 constexpr size_t kBar0 = 0x10;
 constexpr size_t kSubsystemId = 0x2E;

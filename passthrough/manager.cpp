@@ -111,6 +111,7 @@ void Manager::discover() {
   std::map<uint8_t, std::string> drivers;
   bool denied = false;
   std::vector<Port> ports;
+  std::vector<uint8_t> refused;
   for (uint8_t number : portList(drivers)) {
     Port port;
     uint32_t error = 0;
@@ -120,6 +121,7 @@ void Manager::discover() {
     port.handle = system_.open(port.path, Access::ReadWrite, error);
     if (!port.handle) {
       denied = denied || error == nt::error::kAccessDenied;
+      if (!missing(error)) refused.push_back(number);
       continue;
     }
     handles_[port.path] = port.handle;
@@ -127,10 +129,52 @@ void Manager::discover() {
     ports.push_back(std::move(port));
   }
   noRights_ = ports.empty() && denied;
+  findClassDevices();
+  if (!noRights_) addPortsOfClassDevices(ports, refused, drivers);
   nodes_ = system_.portNodes();
   attachNodes(ports);
-  findClassDevices();
   buildAdapters(ports);
+}
+
+// A port whose device does not exist (Wine has no \\.\ScsiN:) is still known by the
+// class devices on it: one bus per path id they name, with them as its only units, each
+// reached through its own device.
+void Manager::addPortsOfClassDevices(std::vector<Port>& ports, const std::vector<uint8_t>& refused,
+                                     std::map<uint8_t, std::string>& drivers) {
+  for (const ClassDevice& d : classDevices_) {
+    const uint8_t number = d.address.port;
+    if (std::find(refused.begin(), refused.end(), number) != refused.end()) continue;
+    auto port = std::find_if(ports.begin(), ports.end(), [&](const Port& p) { return p.number == number; });
+    if (port == ports.end()) {
+      Port p;
+      p.number = number;
+      p.path = portPath(number);
+      p.driver = drivers.count(number) ? drivers[number] : std::string();
+      p.busesKnown = true;
+      p.fromClassDevices = true;
+      ports.push_back(std::move(p));
+      port = ports.end() - 1;
+    }
+    if (!port->fromClassDevices) continue;
+    auto bus = std::find_if(port->buses.begin(), port->buses.end(),
+                            [&](const PortBus& b) { return b.pathId == d.address.path; });
+    if (bus == port->buses.end()) {
+      PortBus b;
+      b.pathId = d.address.path;
+      b.initiatorId = kDefaultInitiatorId;
+      port->buses.push_back(b);
+      bus = port->buses.end() - 1;
+    }
+    PortUnit unit;
+    unit.pathId = d.address.path;
+    unit.targetId = d.address.target;
+    unit.lun = d.address.lun;
+    unit.claimed = true;
+    bus->units.push_back(unit);
+  }
+  std::sort(ports.begin(), ports.end(), [](const Port& a, const Port& b) { return a.number < b.number; });
+  for (Port& p : ports)
+    std::sort(p.buses.begin(), p.buses.end(), [](const PortBus& a, const PortBus& b) { return a.pathId < b.pathId; });
 }
 
 std::vector<uint8_t> Manager::portList(std::map<uint8_t, std::string>& drivers) {
@@ -220,26 +264,35 @@ void Manager::attachNodes(std::vector<Port>& ports) {
   }
 }
 
+bool Manager::askAddress(const std::string& path, uint32_t& error) {
+  Handle h = system_.open(path, Access::Query, error);
+  if (!h) return false;
+  std::vector<uint8_t> answer(sizeof(nt::ScsiAddress), 0);
+  ClassDevice device;
+  device.path = path;
+  IoResult r = query(h, nt::kIoctlScsiGetAddress, nullptr, 0, answer);
+  system_.close(h);
+  if (!r.ok || !readAddress(answer.data(), r.returned, device.address)) return true;
+  // The first device that claims an address is its owner (an optical drive's letter
+  // names the same device as its \\.\CdRomN).
+  for (const ClassDevice& d : classDevices_)
+    if (d.address == device.address) return true;
+  classDevices_.push_back(std::move(device));
+  return true;
+}
+
 void Manager::findClassDevices() {
   for (const ClassKind& kind : kClassKinds) {
     unsigned misses = 0;
     for (unsigned n = 0; n < kind.probed && misses < kMissesEndingProbe; ++n) {
-      const std::string path = kind.prefix + std::to_string(n);
       uint32_t error = 0;
-      Handle h = system_.open(path, Access::Query, error);
-      if (!h) {
-        if (missing(error)) ++misses;
-        continue;
-      }
-      misses = 0;
-      std::vector<uint8_t> answer(sizeof(nt::ScsiAddress), 0);
-      ClassDevice device;
-      device.path = path;
-      IoResult r = query(h, nt::kIoctlScsiGetAddress, nullptr, 0, answer);
-      system_.close(h);
-      if (r.ok && readAddress(answer.data(), r.returned, device.address))
-        classDevices_.push_back(std::move(device));
+      if (askAddress(kind.prefix + std::to_string(n), error)) misses = 0;
+      else if (missing(error)) ++misses;
     }
+  }
+  for (const std::string& drive : system_.opticalDrives()) {
+    uint32_t error = 0;
+    askAddress(drive, error);
   }
 }
 

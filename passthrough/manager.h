@@ -4,7 +4,8 @@
 // requests (synchronously; the Windows binding runs them on its own thread).
 //
 // Adapters: each bus (path id) of each port "\\.\ScsiN:" is one adapter of the manager,
-// numbered by port number, then path id. A request goes to the class device that claims
+// numbered by port number, then path id; a port without such a device (under Wine) is
+// known by the class devices that name it. A request goes to the class device that claims
 // its address (found by asking each \\.\PhysicalDriveN, \\.\CdRomN and \\.\TapeN for its
 // address) or to the port for an unclaimed device; an address the port does not know is
 // answered as absent without troubling the bus.
@@ -94,6 +95,7 @@ class Manager {
     Limits limits;
     uint8_t busType = 0;
     bool hasBusType = false;
+    bool fromClassDevices = false;  // no port device: known by its class devices alone
     const PortNode* node = nullptr;
   };
 
@@ -103,6 +105,10 @@ class Manager {
   void readPort(Port& port);
   void attachNodes(std::vector<Port>& ports);
   void findClassDevices();
+  // Asks a class device for its address and keeps it; false when it does not open.
+  bool askAddress(const std::string& path, uint32_t& error);
+  void addPortsOfClassDevices(std::vector<Port>& ports, const std::vector<uint8_t>& refused,
+                              std::map<uint8_t, std::string>& drivers);
   void buildAdapters(const std::vector<Port>& ports);
   IoResult query(Handle handle, uint32_t code, const void* in, uint32_t inSize,
                  std::vector<uint8_t>& out);

@@ -31,6 +31,9 @@ constexpr uint32_t kIoctlScsiPassThroughDirect =
     ctlCode(kFileDeviceController, 0x405, kMethodBuffered, kFileReadWriteAccess);
 constexpr uint32_t kIoctlScsiGetAddress =
     ctlCode(kFileDeviceController, 0x406, kMethodBuffered, kFileAnyAccess);
+// Carried by the port to its miniport driver, which alone knows what it asks.
+constexpr uint32_t kIoctlScsiMiniport =
+    ctlCode(kFileDeviceController, 0x402, kMethodBuffered, kFileReadWriteAccess);
 constexpr uint32_t kIoctlStorageQueryProperty =
     ctlCode(kFileDeviceMassStorage, 0x500, kMethodBuffered, kFileAnyAccess);
 

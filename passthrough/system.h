@@ -56,6 +56,9 @@ class System {
   // The SCSI ports of the device map; false when the key itself is missing.
   virtual bool deviceMap(std::vector<DeviceMapEntry>& entries) = 0;
   virtual std::vector<PortNode> portNodes() = 0;
+  // The drive letters of optical drives as device paths ("\\.\D:"): under Wine the one
+  // way to an optical drive's SCSI address and pass-through.
+  virtual std::vector<std::string> opticalDrives() { return {}; }
 };
 
 }  // namespace pt

@@ -70,8 +70,29 @@ adapter 2
     fault 1A check 05 20 00
     fault 37 check 05 20 00
 
-# 3: an adapter of the maker with nothing attached.
+# 3: an adapter of the maker on its own miniport driver, which also answers the suite's
+# miniport requests: the card's serial EEPROM (channel A block at 00, channel B at 40)
+# and the rate negotiated with each target. A wide Ultra320 disk at target 4.
 adapter 3
+  port 2 kestrdrv D000
+  eeprom 00    88 16 88 16 88 16 88 16 19 06 0A 16 88 16 88 16
+  eeprom 10    88 16 88 16 88 16 88 16 88 16 88 16 88 16 88 16
+  eeprom 20    F4 19 03 04 07 00 10 00 40 03 00 00 00 00 00 00
+  eeprom 30    00 00 00 00 00 00 00 00 00 00 00 00 00 04 E1 7C
+  eeprom 40    88 16 88 16 88 16 88 16 88 16 88 16 3F 06 88 16
+  eeprom 50    88 16 88 16 88 16 88 16 88 16 88 16 88 16 88 16
+  eeprom 60    F4 19 03 04 07 00 10 20 40 03 00 00 00 00 00 00
+  eeprom 70    00 00 00 00 00 00 00 00 00 00 00 00 00 04 85 9D
+  device 4
+    inquiry    00 00 03 02 1F 00 00 3A "NORVEX  " "NX73-U320       " "B210"
+    capacity   143374744 512
+    rate       1600 x2
+    page 01 current    01 0A C0 0B 00 00 00 00 05 00 FF FF
+    page 01 changeable 01 0A FF FF 00 00 00 00 FF 00 FF FF
+    page 08 current    08 12 04 00 FF FF 00 00 02 00 FF FF 80 10 00 00 00 00 00 00
+    page 08 changeable 08 12 05 00 FF FF FF FF FF FF FF FF A0 FF 00 00 00 00 00 00
+    page 0A current    0A 0A 02 10 00 00 00 00 00 00 08 40
+    plist      310/2/17 8120/0/401
 
 # 4: USB attached SCSI: a flash drive that answers pages it lacks with no page.
 adapter 4
@@ -126,6 +147,7 @@ Machine standardMachine() {
   const std::vector<sim::Adapter>& buses = parsed.bus.adapters;
 
   Machine m;
+  m.miniports = kBuses;
   m.deviceMap = {{"Scsi Port 4", "uaspstor"}, {"Scsi Port 0", "storahci"}, {"Scsi Port 2", "kestrdrv"},
                  {"Scsi Port 1", "sashba"},   {"Scsi Port 3", "oldraid"}};  // port 3 was removed
 
@@ -196,6 +218,7 @@ Machine standardMachine() {
       {"\\\\.\\PhysicalDrive1", true, {1, 0, 1, 0}},
       {"\\\\.\\PhysicalDrive2", true, {4, 0, 0, 0}},
       {"\\\\.\\PhysicalDrive3", false, {}},  // a virtual disk on no SCSI port
+      {"\\\\.\\PhysicalDrive4", true, {2, 0, 4, 0}},
       {"\\\\.\\CdRom0", true, {0, 1, 0, 0}},
       {"\\\\.\\Tape0", true, {1, 0, 2, 0}},
   };
@@ -204,6 +227,19 @@ Machine standardMachine() {
       if (d.answersAddress && port.number == d.address.port && d.address.path < port.buses.size())
         for (Unit& u : port.buses[d.address.path].units)
           if (u.device.target == d.address.target && u.lun == d.address.lun) u.claimed = true;
+  return m;
+}
+
+Machine wineMachine() {
+  const Machine standard = standardMachine();
+  Machine m;
+  m.deviceMap = {{"Scsi Port 0", "sr"}};
+  Port port = standard.ports[0];  // the SATA controller, its optical drive on bus 1
+  port.portDevice = false;
+  port.hasNode = false;
+  m.ports = {port};
+  m.classDevices = {{"\\\\.\\CdRom0", false, {}}, {"\\\\.\\D:", true, {0, 1, 0, 0}}};
+  m.opticalDrives = {"\\\\.\\D:"};
   return m;
 }
 

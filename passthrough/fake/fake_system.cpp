@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 
 #include "passthrough/nt_layout.h"
+#include "scsi/miniport_request.h"
 #include "scsi/records.h"
 #include "simulator/device.h"
 
@@ -100,7 +102,10 @@ const sim::Fault* refusal(const sim::Device& device, uint8_t opcode) {
 
 }  // namespace
 
-FakeSystem::FakeSystem(Machine machine) : machine_(std::move(machine)) {}
+FakeSystem::FakeSystem(Machine machine) : machine_(std::move(machine)) {
+  // The description is part of the program: a fault in it is a fault of the build.
+  if (!machine_.miniports.empty() && !miniports_.load(machine_.miniports, "fake miniports")) std::abort();
+}
 
 void FakeSystem::denyReadWrite(bool deny) {
   std::lock_guard<std::mutex> guard(lock_);
@@ -138,7 +143,7 @@ Handle FakeSystem::open(const std::string& path, Access access, uint32_t& error)
   bool found = false;
   for (size_t i = 0; i < machine_.ports.size() && !found; ++i) {
     const Port& p = machine_.ports[i];
-    if (equalNoCase(path, "\\\\.\\Scsi" + std::to_string(p.number) + ":")) {
+    if (p.portDevice && equalNoCase(path, "\\\\.\\Scsi" + std::to_string(p.number) + ":")) {
       o.kind = Kind::Port, o.index = i, found = true;
     } else if (p.hasNode && equalNoCase(path, p.node.interfacePath)) {
       o.kind = Kind::Node, o.index = i, found = true;
@@ -175,6 +180,11 @@ bool FakeSystem::deviceMap(std::vector<DeviceMapEntry>& entries) {
   return true;
 }
 
+std::vector<std::string> FakeSystem::opticalDrives() {
+  std::lock_guard<std::mutex> guard(lock_);
+  return machine_.opticalDrives;
+}
+
 std::vector<PortNode> FakeSystem::portNodes() {
   std::lock_guard<std::mutex> guard(lock_);
   std::vector<PortNode> nodes;
@@ -196,7 +206,9 @@ IoResult FakeSystem::control(Handle handle, uint32_t code, const void* in, uint3
 
   const bool passThroughCode =
       code == nt::kIoctlScsiPassThrough || code == nt::kIoctlScsiPassThroughDirect;
-  if (passThroughCode && o->access != Access::ReadWrite) return failed(nt::error::kAccessDenied);
+  // These control codes ask for read and write access to the device.
+  if ((passThroughCode || code == nt::kIoctlScsiMiniport) && o->access != Access::ReadWrite)
+    return failed(nt::error::kAccessDenied);
   const bool direct = code == nt::kIoctlScsiPassThroughDirect;
 
   switch (o->kind) {
@@ -262,6 +274,14 @@ IoResult FakeSystem::portControl(Port& port, uint32_t code, const void* in, uint
     if (!out || n < 8) return failed(nt::error::kInsufficientBuffer);
     std::memcpy(out, &d, n);
     return succeeded(n);
+  }
+  if (code == nt::kIoctlScsiMiniport) {
+    // The port hands the request to its miniport driver, which alone reads it.
+    if (!miniports_.adapterOnPort(port.number)) return failed(nt::error::kInvalidFunction);
+    const sim::MiniportAnswer a =
+        miniports_.miniportControl(port.number, code, static_cast<const uint8_t*>(in), inSize,
+                                   static_cast<uint8_t*>(out), outSize);
+    return a.ok ? succeeded(a.returned) : failed(a.error);
   }
   if (code == nt::kIoctlScsiPassThrough || code == nt::kIoctlScsiPassThroughDirect) {
     nt::PassThroughNative s;

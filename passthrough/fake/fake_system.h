@@ -16,6 +16,7 @@
 #include "passthrough/driver_answers.h"
 #include "passthrough/system.h"
 #include "simulator/bus.h"
+#include "simulator/simulator.h"
 
 namespace pt::fake {
 
@@ -32,6 +33,7 @@ struct Bus {
 
 struct Port {
   uint8_t number = 0;
+  bool portDevice = true;        // \\.\ScsiN: exists (under Wine it does not)
   bool listsBuses = true;        // answers IOCTL_SCSI_GET_INQUIRY_DATA
   bool answersCapabilities = true;
   std::vector<Bus> buses;
@@ -50,17 +52,27 @@ struct ClassDevice {
 };
 
 struct Machine {
+  // The miniport drivers behind the ports, in the simulated manager's bus format: an
+  // adapter with "port N kestrdrv" answers IOCTL_SCSI_MINIPORT on \\.\ScsiN: (its
+  // EEPROM, its targets' rates); other ports refuse the request.
+  std::string miniports;
   bool hasDeviceMap = true;
   std::vector<DeviceMapEntry> deviceMap;  // in registry order
   std::vector<Port> ports;
   std::vector<ClassDevice> classDevices;
+  std::vector<std::string> opticalDrives;  // drive letters' device paths
 };
 
 // The machine of the tests (fake_machine.cpp): a SAS HBA with a SAS disk, a SATA disk, a
 // tape and an unclaimed processor device; a SATA controller with an optical drive on its
-// second bus; an adapter of the maker with nothing attached; a USB attached SCSI port
-// with a flash drive; a removed port between them; a virtual disk on no SCSI port.
+// second bus; an adapter of the maker with a disk, on a miniport driver that answers the
+// suite's own miniport requests; a USB attached SCSI port with a flash drive; a removed
+// port between them; a virtual disk on no SCSI port.
 Machine standardMachine();
+// The optical drive of the standard machine as Wine shows it on Linux: its port in the
+// device map, but no \\.\ScsiN:; \\.\CdRom0 does not tell its address, its drive letter
+// does and takes pass-through requests.
+Machine wineMachine();
 
 class FakeSystem : public System {
  public:
@@ -72,6 +84,7 @@ class FakeSystem : public System {
                    uint32_t outSize) override;
   bool deviceMap(std::vector<DeviceMapEntry>& entries) override;
   std::vector<PortNode> portNodes() override;
+  std::vector<std::string> opticalDrives() override;
 
   // A process that is not elevated: opening anything for data access is denied.
   void denyReadWrite(bool deny);
@@ -85,6 +98,7 @@ class FakeSystem : public System {
   size_t openHandles() const;
   // The unit at an address, for tests that look at a device's state; null when absent.
   Unit* unit(const Address& address);
+  const Machine& machine() const { return machine_; }
 
  private:
   enum class Kind : uint8_t { Port, Class, Node };
@@ -103,6 +117,7 @@ class FakeSystem : public System {
                        void* out, uint32_t outSize);
 
   Machine machine_;
+  sim::Simulator miniports_;
   bool denyReadWrite_ = false;
   std::vector<Open> open_;
   Handle nextHandle_ = 0x100;

@@ -28,6 +28,8 @@ class Library {
   uint32_t supportInfo();
   uint32_t send(void* block);
   uint32_t pciConfig(uint32_t adapterNumber, uint8_t* buffer, uint32_t length);
+  // The machine itself, for the test build's own exports.
+  pt::System& system() { return *system_; }
 
  private:
   struct Job {

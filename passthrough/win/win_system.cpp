@@ -73,6 +73,7 @@ static_assert(IOCTL_SCSI_GET_INQUIRY_DATA == nt::kIoctlScsiGetInquiryData, "IOCT
 static_assert(IOCTL_SCSI_GET_CAPABILITIES == nt::kIoctlScsiGetCapabilities, "IOCTL_SCSI_GET_CAPABILITIES");
 static_assert(IOCTL_SCSI_GET_ADDRESS == nt::kIoctlScsiGetAddress, "IOCTL_SCSI_GET_ADDRESS");
 static_assert(IOCTL_STORAGE_QUERY_PROPERTY == nt::kIoctlStorageQueryProperty, "IOCTL_STORAGE_QUERY_PROPERTY");
+static_assert(IOCTL_SCSI_MINIPORT == nt::kIoctlScsiMiniport, "IOCTL_SCSI_MINIPORT");
 static_assert(SCSI_IOCTL_DATA_IN == nt::kDataIn && SCSI_IOCTL_DATA_OUT == nt::kDataOut &&
               SCSI_IOCTL_DATA_UNSPECIFIED == nt::kDataUnspecified, "SCSI_IOCTL_DATA_*");
 static_assert(StorageAdapterProperty == nt::kStorageAdapterProperty &&
@@ -276,6 +277,17 @@ std::vector<pt::PortNode> WinSystem::portNodes() {
     nodes.push_back(std::move(node));
   }
   return nodes;
+}
+
+std::vector<std::string> WinSystem::opticalDrives() {
+  std::vector<std::string> drives;
+  const DWORD letters = GetLogicalDrives();
+  for (int i = 0; i < 26; ++i) {
+    if (!(letters & (1u << i))) continue;
+    const char root[] = {static_cast<char>('A' + i), ':', '\\', 0};
+    if (GetDriveTypeA(root) == DRIVE_CDROM) drives.push_back(std::string("\\\\.\\") + root[0] + ":");
+  }
+  return drives;
 }
 
 }  // namespace ptwin

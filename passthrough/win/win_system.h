@@ -14,6 +14,7 @@ class WinSystem : public pt::System {
                        void* out, uint32_t outSize) override;
   bool deviceMap(std::vector<pt::DeviceMapEntry>& entries) override;
   std::vector<pt::PortNode> portNodes() override;
+  std::vector<std::string> opticalDrives() override;
 };
 
 }  // namespace ptwin

@@ -284,6 +284,48 @@ TEST_F(InventoryTest, UnmatchedAdapterIsReportedWithItsIdsAndStaysListed) {
   EXPECT_EQ(inventory.adapterCount(), 3);
 }
 
+TEST_F(InventoryTest, UnderThePassThroughManagerOnlyTheMakersUnknownCardsAreReported) {
+  // Every controller of the computer: the maker's known card, a card of the maker the
+  // table does not know, a SATA controller, a USB port (no PCI identity at all).
+  FakeAdapter known = adapter(0x5C40, 0x4C20), newer = adapter(0x5C99, 0x0001);
+  FakeAdapter ahci = adapter(0xA352, 0x8694), usb;
+  known.pci[0] = newer.pci[0] = 0x5A, known.pci[1] = newer.pci[1] = 0x1D;
+  ahci.pci[0] = 0x4F, ahci.pci[1] = 0x1E;
+  std::vector<FakeAdapter> all = {known, newer, ahci, usb};
+  for (FakeAdapter& a : all) a.managerId = inv::kPassThroughManagerId;
+  manager.install(all);
+  ASSERT_NE(inventory.buildAdapterList(), 0u);
+
+  ASSERT_EQ(shownIds(), std::vector<unsigned>{1228});
+  EXPECT_EQ(inv::formatMessageText("%.4X/%.4X", sink.shown[0].args), "5C99/0001");
+  EXPECT_STREQ(record(0).displayName, "Velmora Halden HX42 Dual A");
+  for (int r = 1; r < 4; ++r) EXPECT_STREQ(record(r).displayName, "SCSI Host Adapter");
+  EXPECT_EQ(inventory.adapterCount(), 4);
+
+  // Another manager's id only resembling ours: every unknown adapter, as before.
+  inv::Inventory other(manager, sink);
+  for (FakeAdapter& a : manager.adapters) a.managerId = "VRAX PASS-THRU2";
+  sink.shown.clear();
+  ASSERT_NE(other.buildAdapterList(), 0u);
+  EXPECT_EQ(shownIds(), (std::vector<unsigned>{1228, 1228, 1228}));
+}
+
+TEST_F(InventoryTest, WithoutRightsTheUserIsToldOnceAndNotThatThereAreNoCards) {
+  manager.install({adapter(0x5C40, 0x4C20)});
+  manager.support = uint32_t{inv::kManagerStatusNoRights} << 8;
+  EXPECT_EQ(inventory.countAdapters(), 0);
+  EXPECT_EQ(inventory.countAdapters(), 0);
+  EXPECT_EQ(inventory.buildAdapterList(), 0u);
+  EXPECT_EQ(shownIds(), std::vector<unsigned>{32837});
+  EXPECT_EQ(inventory.records(), nullptr);
+  EXPECT_TRUE(manager.inquiries.empty());
+
+  // Another status without adapters is the old "no cards".
+  manager.support = 0x0100;
+  EXPECT_EQ(inventory.buildAdapterList(), 0u);
+  EXPECT_EQ(shownIds(), (std::vector<unsigned>{32837, 32835}));
+}
+
 TEST_F(InventoryTest, ManagerCannotPushPastTheRecordBounds) {
   std::vector<FakeAdapter> many(20, adapter(0x5C10, 0x0001));
   FakeAdapter& first = many[0];

@@ -8,9 +8,11 @@
 
 #include "passthrough/fake/fake_system.h"
 #include "passthrough/manager.h"
+#include "inventory/inventory.h"
 #include "passthrough/nt_layout.h"
 #include "scsi/bytes.h"
 #include "scsi/commands.h"
+#include "scsi/miniport_request.h"
 #include "tests/support/low_memory.h"
 
 namespace {
@@ -79,9 +81,10 @@ TEST(PassthroughManager, EachBusOfEachPortIsAnAdapterInPortOrder) {
     EXPECT_EQ(a[i].path, where[i][1]) << i;
   }
   EXPECT_EQ(a[kSas].units.size(), 4u);
-  EXPECT_TRUE(a[kMaker].units.empty());
+  EXPECT_EQ(a[kMaker].units.size(), 1u);
+  EXPECT_TRUE(a[kAhci0].units.empty());
   // The virtual disk that answers no address is left out.
-  EXPECT_EQ(m.classDevices().size(), 5u);
+  EXPECT_EQ(m.classDevices().size(), 6u);
 }
 
 TEST(PassthroughManager, InquiryAnswerOfAnAdapter) {
@@ -92,6 +95,9 @@ TEST(PassthroughManager, InquiryAnswerOfAnAdapter) {
   EXPECT_EQ(b.adapterCount, kAdapterCount);
   EXPECT_EQ(b.adapterScsiId, 7);
   EXPECT_EQ(text(b.managerId), "VRAX PASS-THRU");
+  // The inventory knows our manager by this id, and its status without rights.
+  EXPECT_EQ(text(b.managerId), inv::kPassThroughManagerId);
+  EXPECT_EQ(pt::kManagerStatusNoRights, inv::kManagerStatusNoRights);
   EXPECT_EQ(text(b.adapterIdentifier), "sashba");
   // Alignment mask 3, 8 targets, 1 MB transfers, PCI 03:00.0 marked valid.
   const uint8_t unique[16] = {0x03, 0, 0, 8, 0x00, 0x00, 0x10, 0x00, 0, 0, 0, 0, 3, 0, 0, 0x81};
@@ -196,7 +202,9 @@ TEST(PassthroughManager, AbsentTargetsAreAnsweredWithoutBusTraffic) {
     EXPECT_EQ(s.block.header.status, scsi::kStatusError);
     EXPECT_EQ(s.block.adapterStatus, scsi::kHaSelectionTimeout);
   }
-  Sent s = send(m, kMaker, 0, scsi::inquiry(), data.get());
+  Sent s = send(m, kAhci0, 0, scsi::inquiry(), data.get());
+  EXPECT_EQ(s.block.adapterStatus, scsi::kHaSelectionTimeout);
+  s = send(m, kMaker, 0, scsi::inquiry(), data.get());
   EXPECT_EQ(s.block.adapterStatus, scsi::kHaSelectionTimeout);
   EXPECT_TRUE(passThroughCalls(system).empty());
 }
@@ -298,6 +306,9 @@ TEST(PassthroughManager, WithoutRightsTheManagerSaysSoAndListsNothing) {
   pt::Manager m(system);
   EXPECT_EQ(m.supportInfo(), uint32_t{pt::kManagerStatusNoRights} << 8);
   EXPECT_TRUE(m.adapters().empty());
+  // The class devices tell their addresses without rights; the ports they name, which
+  // refused, are not made up from them.
+  EXPECT_FALSE(m.classDevices().empty());
 
   // No ports at all is not a matter of rights.
   pt::fake::Machine none;
@@ -368,3 +379,70 @@ TEST(PassthroughManager, HandlesAreClosedWithTheManager) {
 }
 
 }  // namespace
+
+// The suite reaches the maker's miniport driver past the manager, on the port's own
+// device: the fake's port of that driver answers, the others refuse.
+TEST(PassthroughFake, TheMakersPortAnswersMiniportRequests) {
+  FakeSystem system(pt::fake::standardMachine());
+  EXPECT_EQ(pt::nt::kIoctlScsiMiniport, scsi::kIoctlScsiMiniport);
+  uint32_t error = 0;
+  const pt::Handle port = system.open("\\\\.\\Scsi2:", pt::Access::ReadWrite, error);
+  ASSERT_NE(port, 0u);
+
+  scsi::MiniportRequest r;
+  scsi::makeEepromReadRequest(r, scsi::kEepromChannelB);
+  pt::IoResult io = system.control(port, pt::nt::kIoctlScsiMiniport, &r, sizeof r, &r, sizeof r);
+  ASSERT_TRUE(io.ok);
+  EXPECT_EQ(io.returned, sizeof r);
+  EXPECT_EQ(r.completionStatus, scsi::kMiniportStatusOk);
+  EXPECT_EQ(r.data[12], 0x3F);  // channel B's block, not A's
+  EXPECT_EQ(r.data[63], 0x9D);
+
+  // The disk at target 4 runs at 160 MB/s, doubled.
+  scsi::makeRateRequest(r, 4, scsi::kOpRate, 0);
+  io = system.control(port, pt::nt::kIoctlScsiMiniport, &r, scsi::kRateRequestSize, &r, scsi::kRateRequestSize);
+  ASSERT_TRUE(io.ok);
+  EXPECT_EQ(r.completionStatus, scsi::kMiniportStatusOk);
+  EXPECT_EQ(r.parameter1, 1600u);
+  scsi::makeRateRequest(r, 5, scsi::kOpRate, 0);  // nobody there
+  ASSERT_TRUE(system.control(port, pt::nt::kIoctlScsiMiniport, &r, scsi::kRateRequestSize, &r,
+                             scsi::kRateRequestSize).ok);
+  EXPECT_NE(r.completionStatus, scsi::kMiniportStatusOk);
+
+  // Another driver's port does not know the request; a handle without data access may
+  // not send it.
+  const pt::Handle sas = system.open("\\\\.\\Scsi1:", pt::Access::ReadWrite, error);
+  scsi::makeEepromReadRequest(r, scsi::kEepromChannelA);
+  io = system.control(sas, pt::nt::kIoctlScsiMiniport, &r, sizeof r, &r, sizeof r);
+  EXPECT_FALSE(io.ok);
+  EXPECT_EQ(io.error, pt::nt::error::kInvalidFunction);
+  const pt::Handle query = system.open("\\\\.\\Scsi2:", pt::Access::Query, error);
+  io = system.control(query, pt::nt::kIoctlScsiMiniport, &r, sizeof r, &r, sizeof r);
+  EXPECT_FALSE(io.ok);
+  EXPECT_EQ(io.error, pt::nt::error::kAccessDenied);
+}
+
+TEST(PassthroughManager, UnderWineTheOpticalDrivesPortIsKnownByTheDrive) {
+  FakeSystem system(pt::fake::wineMachine());
+  pt::Manager m(system);
+  // No \\.\Scsi0: to open: the drive letter names port 0, bus 1, and is its only unit.
+  ASSERT_EQ(m.supportInfo(), 0x0101u);
+  const pt::ManagedAdapter& a = m.adapters()[0];
+  EXPECT_EQ(a.port, 0);
+  EXPECT_EQ(a.path, 1);
+  EXPECT_EQ(text(inquire(m, 0).adapterIdentifier), "sr");
+  EXPECT_EQ(inquire(m, 0).adapterUnique[15], 0);  // no device node, no PCI location
+  ASSERT_EQ(m.classDevices().size(), 1u);
+  EXPECT_EQ(m.classDevices()[0].path, "\\\\.\\D:");
+
+  Buffer data(0);
+  Sent s = send(m, 0, 0, scsi::inquiry(), data.get());
+  EXPECT_EQ(s.block.header.status, scsi::kStatusDone);
+  EXPECT_EQ(0, std::memcmp(data.get() + 8, "ORBITEK DVD-RW DH8A3S", 21));
+  // Limits unknown: through a copy, on the drive itself.
+  const FakeSystem::Call call = passThroughCalls(system).back();
+  EXPECT_EQ(call.path, "\\\\.\\D:");
+  EXPECT_EQ(call.code, pt::nt::kIoctlScsiPassThrough);
+  s = send(m, 0, 1, scsi::inquiry(), data.get());
+  EXPECT_EQ(s.block.adapterStatus, scsi::kHaSelectionTimeout);
+}
