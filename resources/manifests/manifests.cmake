@@ -1,4 +1,5 @@
-# orv_manifest(target NAME name KIND program|module DESCRIPTION text)
+# orv_manifest(target NAME name KIND program|module DESCRIPTION text [LEVEL level])
+#   LEVEL is a program's requested execution level (asInvoker unless given).
 #   Writes <name>.manifest for this build's width into the target's binary folder and
 #   lets the target's resource script find it by that name: a program includes it as
 #   resource 1, a DLL as resource 2. The scripts include it under ORV_WITH_MANIFEST, so
@@ -7,7 +8,12 @@ function(orv_manifest target)
   if(NOT ORV_WINDOWS)
     return()
   endif()
-  cmake_parse_arguments(A "" "NAME;KIND;DESCRIPTION" "" ${ARGN})
+  cmake_parse_arguments(A "" "NAME;KIND;DESCRIPTION;LEVEL" "" ${ARGN})
+  if(A_LEVEL)
+    set(ORV_MANIFEST_LEVEL ${A_LEVEL})
+  else()
+    set(ORV_MANIFEST_LEVEL asInvoker)
+  endif()
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     set(ORV_MANIFEST_ARCH amd64)
   else()
