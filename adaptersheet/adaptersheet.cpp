@@ -149,7 +149,10 @@ BOOL CHAGeneralPage::onInitDialog() {
   HDC screen = GetDC(nullptr);
   if (screen && GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES) > 4) {
     // The drawing for the page's scale: 1x, 1.5x or 2x.
-    if (dibPicture_.loadForDpi(IDB_HA_PICTURE256, fw::dpiOf(hwnd()), fw::resourceModule())) {
+    RECT area = {};
+    GetClientRect(item(IDC_HA_PICTURE), &area);
+    if (dibPicture_.loadForDpi(IDB_HA_PICTURE256, fw::dpiOf(hwnd()), fw::resourceModule(),
+                               {area.right, area.bottom})) {
       HPALETTE previous = dibPicture_.selectPalette(screen, false);
       dibPicture_.makeBitmap(screen);
       if (previous) SelectPalette(screen, previous, FALSE);

@@ -2,6 +2,8 @@
 
 #include <richedit.h>
 
+#include <cstdlib>
+
 #include "framework/dpi.h"
 #include "framework/strings.h"
 #include "server/about_res.h"
@@ -62,7 +64,15 @@ BOOL CAboutDlg::onInitDialog() {
                         reinterpret_cast<WPARAM>(versionFont.get()), FALSE);
 
   // The picture's own bitmap for this screen and its scale, made under its palette.
-  if (picture.loadForDpi(IDB_ABOUT_PICTURE, fw::dpiOf(hwnd()))) {
+  // It fits in the frame above the title.
+  const unsigned dpi = fw::dpiOf(hwnd());
+  RECT frame = {};
+  GetClientRect(item(IDC_ABOUT_FRAME), &frame);
+  LOGFONTA title = {};
+  if (titleFont) GetObjectA(titleFont.get(), sizeof title, &title);
+  const SIZE fit = {frame.right - fw::scaled(kPictureIndent, dpi),
+                    frame.bottom - std::abs(static_cast<int>(title.lfHeight)) - fw::scaled(kTitleGap, dpi)};
+  if (picture.loadForDpi(IDB_ABOUT_PICTURE, dpi, nullptr, fit)) {
     if (HDC dc = GetDC(hwnd())) {
       HPALETTE previous = picture.selectPalette(dc, false);
       picture.makeBitmap(dc);

@@ -13,9 +13,13 @@ bool DibImage::load(const char* name, HINSTANCE module) {
   return name && loadResource(module, name);
 }
 
-bool DibImage::loadForDpi(UINT id, unsigned dpi, HINSTANCE module) {
-  for (int step = fw::pictureStep(dpi); step >= 0; --step)
-    if (load(fw::pictureId(id, step), module)) return true;
+bool DibImage::loadForDpi(UINT id, unsigned dpi, HINSTANCE module, SIZE fit) {
+  const bool limited = fit.cx > 0 && fit.cy > 0;
+  for (int step = fw::pictureStep(dpi); step >= 0; --step) {
+    if (!load(fw::pictureId(id, step), module)) continue;
+    if (step == 0 || !limited || (width() <= fit.cx && height() <= fit.cy)) return true;
+  }
+  destroy();
   return false;
 }
 
