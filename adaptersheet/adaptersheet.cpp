@@ -2,8 +2,11 @@
 
 #include <cstring>
 
+#include <oleacc.h>
+
 #include "adaptersheet/adapter_info.h"
 #include "adaptersheet/adaptersheet_res.h"
+#include "framework/dpi.h"
 #include "framework/module.h"
 #include "framework/strings.h"
 #include "server/help.h"
@@ -13,7 +16,8 @@ namespace ha {
 namespace {
 
 constexpr COLORREF kPictureKey = RGB(0, 255, 255);
-constexpr COLORREF kLogoKey = RGB(255, 0, 0);
+// A column laid out for 96 DPI.
+constexpr int kPciNameWidth = 200;
 
 std::string field(const char* text, size_t size) { return std::string(text, strnlen(text, size)); }
 
@@ -91,14 +95,14 @@ BOOL CHAPage::onInitDialog() {
   auto* owner = static_cast<CHAPropertySheet*>(sheet());
   HFONT font = owner ? owner->headingFont() : nullptr;
   if (font) SendDlgItemMessageA(hwnd(), IDC_HA_HEADING, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  logo_.reset(loadBitmap(IDB_HA_LOGO));
+  logo_.reset(fw::loadPicture(fw::resourceModule(), IDB_HA_LOGO, fw::dpiOf(hwnd())));
   return TRUE;
 }
 
 void CHAPage::paint(HDC dc) {
   if (!item(IDC_HA_LOGO)) return;
   const RECT area = controlRect(IDC_HA_LOGO);
-  srv::drawTransparentBitmap(dc, area.left, area.top, logo_.get(), kLogoKey);
+  srv::drawEtchedLine(dc, area.left, area.top, logo_.get());
 }
 
 // ---- General ----
@@ -144,7 +148,11 @@ BOOL CHAGeneralPage::onInitDialog() {
   CHAPage::onInitDialog();
   HDC screen = GetDC(nullptr);
   if (screen && GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES) > 4) {
-    if (dibPicture_.load(IDB_HA_PICTURE256, fw::resourceModule())) {
+    // The drawing for the page's scale: 1x, 1.5x or 2x.
+    RECT area = {};
+    GetClientRect(item(IDC_HA_PICTURE), &area);
+    if (dibPicture_.loadForDpi(IDB_HA_PICTURE256, fw::dpiOf(hwnd()), fw::resourceModule(),
+                               {area.right, area.bottom})) {
       HPALETTE previous = dibPicture_.selectPalette(screen, false);
       dibPicture_.makeBitmap(screen);
       if (previous) SelectPalette(screen, previous, FALSE);
@@ -153,21 +161,45 @@ BOOL CHAGeneralPage::onInitDialog() {
     plainPicture_.reset(loadBitmap(IDB_HA_PICTURE16));
   }
   if (screen) ReleaseDC(nullptr, screen);
+  fw::attachAccessible(item(IDC_HA_PICTURE), this);
   return TRUE;
+}
+
+void CHAGeneralPage::drawPicture(HDC dc, int x, int y) {
+  if (plainPicture_) {
+    srv::drawTransparentBitmap(dc, x, y, plainPicture_.get(), kPictureKey);
+  } else if (dibPicture_.bitmap()) {
+    HPALETTE previous = dibPicture_.selectPalette(dc, true);
+    srv::drawTransparentBitmap(dc, x, y, dibPicture_.bitmap(), kPictureKey);
+    if (previous) SelectPalette(dc, previous, TRUE);
+  }
 }
 
 void CHAGeneralPage::paint(HDC dc) {
   if (item(IDC_HA_PICTURE)) {
     const RECT area = controlRect(IDC_HA_PICTURE);
-    if (plainPicture_) {
-      srv::drawTransparentBitmap(dc, area.left, area.top, plainPicture_.get(), kPictureKey);
-    } else if (dibPicture_.bitmap()) {
-      HPALETTE previous = dibPicture_.selectPalette(dc, true);
-      srv::drawTransparentBitmap(dc, area.left, area.top, dibPicture_.bitmap(), kPictureKey);
-      if (previous) SelectPalette(dc, previous, TRUE);
-    }
+    drawPicture(dc, area.left, area.top);
   }
   CHAPage::paint(dc);
+}
+
+INT_PTR CHAGeneralPage::handleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
+  // The picture's control repaints it when it is repainted alone.
+  if (message == WM_DRAWITEM && wParam == IDC_HA_PICTURE) {
+    drawPicture(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)->hDC, 0, 0);
+    handled = true;
+    return TRUE;
+  }
+  return CHAPage::handleMessage(message, wParam, lParam, handled);
+}
+
+bool CHAGeneralPage::accessibleItem(HWND, long child, fw::AccessibleItem& out) {
+  if (child != CHILDID_SELF) return false;
+  out.name = fw::widen(fw::loadString(IDS_HA_ACC_PICTURE));
+  out.value = fw::widen(field(adapter_.displayName, sizeof adapter_.displayName));
+  out.role = ROLE_SYSTEM_GRAPHIC;
+  out.state = STATE_SYSTEM_READONLY;
+  return true;
 }
 
 // ---- PCI Configuration ----
@@ -187,7 +219,7 @@ BOOL CHAPciPage::onInitDialog() {
   ListView_DeleteAllItems(view);
   RECT client = {};
   GetClientRect(view, &client);
-  const int nameWidth = 200;
+  const int nameWidth = fw::scaled(view, kPciNameWidth);
   const int valueWidth = client.right - nameWidth - 2 * GetSystemMetrics(SM_CXBORDER) -
                          GetSystemMetrics(SM_CXVSCROLL) - 2;
   const std::string fieldHeader = fw::loadString(IDS_PCI_FIELD);

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "framework/accessible.h"
 #include "framework/propsheet.h"
 #include "inventory/records.h"
 #include "server/dibimage.h"
@@ -61,7 +62,7 @@ class CHAPage : public srv::HelpedPage {
   srv::GdiObject<HBITMAP> logo_;
 };
 
-class CHAGeneralPage : public CHAPage {
+class CHAGeneralPage : public CHAPage, private fw::AccessibleSource {
  public:
   // Works out every text at once from the record.
   explicit CHAGeneralPage(const inv::HostAdapterInfo& adapter);
@@ -72,8 +73,13 @@ class CHAGeneralPage : public CHAPage {
   void doDataExchange(fw::DataExchange& dx) override;
   BOOL onInitDialog() override;
   void paint(HDC dc) override;
+  INT_PTR handleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
 
  private:
+  void drawPicture(HDC dc, int x, int y);
+  // The picture control reads as the picture of the host adapter, with its name.
+  bool accessibleItem(HWND window, long child, fw::AccessibleItem& out) override;
+
   const inv::HostAdapterInfo& adapter_;
   const uint8_t* pciConfig_;
   struct Field {

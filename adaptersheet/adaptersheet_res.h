@@ -70,3 +70,5 @@
 #define IDS_PCI_MAX_LATENCY 1217
 #define IDS_PCI_FIELD 32962        // "Field"
 #define IDS_PCI_VALUE 32963        // "Value"
+// Accessible name of the adapter picture.
+#define IDS_HA_ACC_PICTURE 41011   // "Picture of the host adapter"

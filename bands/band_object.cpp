@@ -2,9 +2,14 @@
 
 #include <commctrl.h>
 
+#include <cstring>
+#include <string>
+
 #include "bands/gastrel_res.h"
 #include "framework/modal_call.h"
+#include "framework/dpi.h"
 #include "framework/module.h"
+#include "framework/regkey.h"
 #include "framework/strings.h"
 
 namespace {
@@ -79,7 +84,9 @@ STDMETHODIMP BandObject::GetBandInfo(DWORD bandId, DWORD viewMode, DESKBANDINFO*
   if (!info) return E_INVALIDARG;
   bandId_ = bandId;
   viewMode_ = viewMode;
-  const bands::BandMetrics& m = bands::bandMetrics(kind_);
+  // Sizes for the screen the band is on.
+  const bands::BandMetrics m =
+      bands::bandMetricsAt(kind_, fw::dpiOf(window_ ? window_ : siteWindow_));
   if (info->dwMask & DBIM_MINSIZE) info->ptMinSize = {m.minX, m.minY};
   if (info->dwMask & DBIM_MAXSIZE) {
     RECT site = {};
@@ -147,6 +154,8 @@ STDMETHODIMP BandObject::SetSite(IUnknown* site) {
   GetClientRect(parent, &rc);
   const WindowClass wc = windowClass();
   DWORD style = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | (wc.border ? WS_BORDER : 0);
+  // Common Controls 6 for the band and the controls it makes, in any host.
+  fw::WindowScope scope(false);
   HWND created = CreateWindowExA(0, wc.name, nullptr, style, rc.left, rc.top,
                                  rc.right - rc.left, rc.bottom - rc.top, parent, nullptr,
                                  reinterpret_cast<HINSTANCE>(fw::resourceModule()), this);
@@ -211,13 +220,22 @@ LRESULT CALLBACK BandObject::windowProc(HWND window, UINT message, WPARAM wParam
       return 0;
     case WM_SETFOCUS:
       band->focusChanged(true);
+      band->onFocus();
       return 0;
     case WM_KILLFOCUS:
-      band->focusChanged(false);
+      // Focus handed on to the band's own control stays the band's.
+      if (!IsChild(window, reinterpret_cast<HWND>(wParam))) {
+        band->focusChanged(false);
+        band->onFocusLost();
+      }
       return 0;
     case kModalMessage:
       band->runModal(wParam, lParam);
       return 0;
+    case WM_HELP:
+      // F1 anywhere in the band: the suite's help file.
+      band->showHelp();
+      return TRUE;
     case WM_NCDESTROY:
       SetWindowLongPtrA(window, GWLP_USERDATA, 0);
       band->window_ = nullptr;
@@ -244,11 +262,64 @@ void BandObject::postModal(WPARAM action, LPARAM argument) {
   if (window_) PostMessageA(window_, kModalMessage, action, argument);
 }
 
+void BandObject::watchFocus(HWND control) {
+  if (control) SetWindowSubclass(control, watchedProc, 1, reinterpret_cast<DWORD_PTR>(this));
+}
+
+LRESULT CALLBACK BandObject::watchedProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR, DWORD_PTR data) {
+  auto* band = reinterpret_cast<BandObject*>(data);
+  switch (message) {
+    case WM_SETFOCUS:
+      // A click on the control itself, past the band window.
+      if (!band->focus_) band->focusChanged(true);
+      break;
+    case WM_KILLFOCUS: {
+      const HWND to = reinterpret_cast<HWND>(wParam);
+      if (band->focus_ && to != band->window_ && !(band->window_ && IsChild(band->window_, to))) {
+        band->focusChanged(false);
+        band->onFocusLost();
+      }
+      break;
+    }
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(control, watchedProc, 1);
+      break;
+    default:
+      break;
+  }
+  return DefSubclassProc(control, message, wParam, lParam);
+}
+
+void BandObject::showHelp() const {
+  // The help file lies in the install folder that the App Paths entry names.
+  std::string folder;
+  fw::RegKey key;
+  constexpr char kAppPath[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Orvane";
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kAppPath, 0, KEY_QUERY_VALUE, key.put()) == ERROR_SUCCESS) {
+    char path[MAX_PATH] = {};
+    DWORD size = sizeof path - 1, type = 0;
+    if (RegQueryValueExA(key.get(), "Path", nullptr, &type, reinterpret_cast<BYTE*>(path), &size) ==
+            ERROR_SUCCESS && type == REG_SZ) {
+      folder.assign(path, strnlen(path, sizeof path));
+      if (!folder.empty() && folder.back() != '\\') folder += '\\';
+    }
+  }
+  using HtmlHelpFn = HWND(WINAPI*)(HWND, LPCSTR, UINT, DWORD_PTR);
+  static HMODULE engine = LoadLibraryA("hhctrl.ocx");
+  auto htmlHelp = engine ? reinterpret_cast<HtmlHelpFn>(
+                               reinterpret_cast<void*>(GetProcAddress(engine, "HtmlHelpA")))
+                         : nullptr;
+  constexpr UINT kDisplayTopic = 0;  // HH_DISPLAY_TOPIC
+  if (htmlHelp) htmlHelp(window_, (folder + "orvane60.chm").c_str(), kDisplayTopic, 0);
+}
+
 bool BandObject::connectCorvath() {
   if (!comInitialized_) comInitialized_ = SUCCEEDED(CoInitialize(nullptr));
   if (corvath_.create()) return true;
   const std::string text = fw::loadString(IDS_NO_CORVATH);
   const std::string caption = fw::loadString(IDS_VELMORA);
+  fw::WindowScope scope(true);
   MessageBoxA(window_, text.c_str(), caption.c_str(), MB_OK);
   return false;
 }

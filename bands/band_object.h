@@ -68,6 +68,11 @@ class BandObject : public IDeskBand,
   // Any other message; answer true in handled to stop default processing.
   virtual LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
   virtual void onShow(bool show) {}
+  // The band window got the keyboard focus (from the host or a click); a band whose
+  // control takes the keys hands the focus on to it.
+  virtual void onFocus() {}
+  // The band and its controls lost the keyboard focus to another window.
+  virtual void onFocusLost() {}
   // Destroys what onCreate made, before the band window goes.
   virtual void onClose() {}
   // One of the band's modal actions (a window of Corvath, the shell's Properties), run by
@@ -93,9 +98,16 @@ class BandObject : public IDeskBand,
   HWND createTooltip() const;
   // The cursor in the band window's (or a child's) client coordinates.
   POINT cursorIn(HWND window) const;
+  // F1: the suite's help file from the install folder.
+  void showHelp() const;
+  // The band's control that takes the keys: focus on it is the band's, and focus leaving
+  // it for a window outside the band is reported to the site.
+  void watchFocus(HWND control);
 
  private:
   static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK watchedProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
+                                      UINT_PTR id, DWORD_PTR data);
   bool registerWindowClass() const;
   // Hides and destroys the band window and its contents, releases CorvathObj and
   // balances CoInitialize. Safe to call again.

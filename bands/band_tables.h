@@ -85,4 +85,12 @@ inline DeskSize deskSizeForSite(const char* siteClass) {
   return siteClass && std::strcmp(siteClass, "Shell_TrayWnd") == 0 ? kSmallDesk : kLargeDesk;
 }
 
+// A desk size at a DPI: the bitmap drawn for its scale (fw::pictureId) with the picture
+// and button sizes of that drawing, so that the pictures are never stretched.
+DeskSize deskSizeAt(const DeskSize& size, unsigned dpi);
+
+// A band's minimum and maximum sizes at a DPI: the pixel sizes grown with it; unlimited
+// and half the site's width stay as they are.
+BandMetrics bandMetricsAt(BandKind kind, unsigned dpi);
+
 }  // namespace bands

@@ -1,14 +1,19 @@
 // AdapterButtonBand: the desk band for the taskbar or the desktop, one toolbar button per
 // host adapter.
 #include <windows.h>
+#include <windowsx.h>
 #include <commctrl.h>
+
+#include <oleacc.h>
 
 #include <string>
 
 #include "bands/adapter_view.h"
 #include "bands/band_object.h"
 #include "bands/gastrel_res.h"
+#include "framework/accessible.h"
 #include "framework/classfactory.h"
+#include "framework/dpi.h"
 #include "framework/module.h"
 #include "framework/strings.h"
 
@@ -20,7 +25,7 @@ constexpr UINT kPropertyCommand = 3;
 constexpr WPARAM kDeviceListAction = 1;
 constexpr WPARAM kPropertiesAction = 2;
 
-class DeskBand : public BandObject {
+class DeskBand : public BandObject, private fw::AccessibleSource {
  public:
   DeskBand() : BandObject(BandKind::desk, CLSID_AdapterButtonBand) {}
 
@@ -38,10 +43,26 @@ class DeskBand : public BandObject {
   LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
   void onClose() override;
   void onModal(WPARAM action, LPARAM button) override;
+  void onFocus() override;
 
  private:
+  // The pictures of a size at the band's DPI: the drawing for its scale.
   HIMAGELIST pictures(const DeskSize& size);
+  // size is one of the two sizes at 96 DPI; it is shown at the band's DPI.
   void applySize(const DeskSize& size);
+  // Keys on the toolbar: arrows, Home and End move among the buttons, Enter and Space
+  // open the adapter's device list, Shift+F10 and the menu key its "&Property" menu.
+  static LRESULT CALLBACK toolbarKeys(HWND toolbar, UINT message, WPARAM wParam, LPARAM lParam,
+                                      UINT_PTR id, DWORD_PTR data);
+  int hotButton() const;
+  void openDeviceList(int button);
+  // The "&Property" menu of a button at a screen point, and its command.
+  void propertyMenu(int button, POINT at);
+  // The buttons read as their adapters' names, with the device count as value.
+  long accessibleCount(HWND window) override { return buttons_; }
+  bool accessibleItem(HWND window, long child, fw::AccessibleItem& out) override;
+  bool accessibleDoDefault(HWND window, long child) override;
+  long accessibleFocus(HWND window) override;
   void placeTools();
   // The button under the cursor, or -1.
   int buttonUnderCursor() const;
@@ -53,17 +74,27 @@ class DeskBand : public BandObject {
   HWND tooltip_ = nullptr;
   HIMAGELIST large_ = nullptr;
   HIMAGELIST small_ = nullptr;
+  unsigned picturesDpi_ = 0;  // the DPI the two lists were made for
+  DeskSize size_ = kLargeDesk;
   int buttons_ = 0;
   AdapterView adapters_;
   std::wstring tipText_;
 };
 
 HIMAGELIST DeskBand::pictures(const DeskSize& size) {
+  const unsigned dpi = fw::dpiOf(window());
+  if (dpi != picturesDpi_) {
+    if (large_) ImageList_Destroy(large_);
+    if (small_) ImageList_Destroy(small_);
+    large_ = small_ = nullptr;
+    picturesDpi_ = dpi;
+  }
   HIMAGELIST& list = size.bitmapId == kLargeDesk.bitmapId ? large_ : small_;
-  // Magenta marks the transparent pixels of both bitmaps.
+  // Magenta marks the transparent pixels of every drawing.
   if (!list) {
+    const DeskSize drawn = deskSizeAt(size, dpi);
     list = ImageList_LoadImageA(reinterpret_cast<HINSTANCE>(fw::resourceModule()),
-                                MAKEINTRESOURCEA(size.bitmapId), size.image, 0,
+                                MAKEINTRESOURCEA(drawn.bitmapId), drawn.image, 0,
                                 RGB(255, 0, 255), IMAGE_BITMAP, LR_CREATEDIBSECTION);
   }
   return list;
@@ -90,6 +121,9 @@ void DeskBand::onCreate() {
                              reinterpret_cast<HINSTANCE>(fw::resourceModule()), nullptr);
   if (!toolbar_) return;
   SendMessageA(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+  SetWindowSubclass(toolbar_, toolbarKeys, 0, reinterpret_cast<DWORD_PTR>(this));
+  fw::attachAccessible(toolbar_, this);
+  watchFocus(toolbar_);
   applySize(size);
   for (int i = 0; i < buttons_; ++i) {
     TBBUTTON button = {};
@@ -131,9 +165,11 @@ void DeskBand::onCreate() {
 
 void DeskBand::applySize(const DeskSize& size) {
   if (!toolbar_) return;
-  SendMessageA(toolbar_, TB_SETBITMAPSIZE, 0, MAKELONG(size.image, size.image));
+  size_ = size;
+  const DeskSize shown = deskSizeAt(size, fw::dpiOf(window()));
+  SendMessageA(toolbar_, TB_SETBITMAPSIZE, 0, MAKELONG(shown.image, shown.image));
   SendMessageA(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(pictures(size)));
-  SendMessageA(toolbar_, TB_SETBUTTONSIZE, 0, MAKELONG(size.button, size.button));
+  SendMessageA(toolbar_, TB_SETBUTTONSIZE, 0, MAKELONG(shown.button, shown.button));
   SendMessageA(toolbar_, TB_AUTOSIZE, 0, 0);
   placeTools();
   InvalidateRect(toolbar_, nullptr, TRUE);
@@ -156,11 +192,16 @@ void DeskBand::placeTools() {
 void DeskBand::onClose() {
   if (tooltip_ && IsWindow(tooltip_)) DestroyWindow(tooltip_);
   tooltip_ = nullptr;
-  if (toolbar_ && IsWindow(toolbar_)) DestroyWindow(toolbar_);
+  if (toolbar_ && IsWindow(toolbar_)) {
+    RemoveWindowSubclass(toolbar_, toolbarKeys, 0);
+    fw::detachAccessible(toolbar_);
+    DestroyWindow(toolbar_);
+  }
   toolbar_ = nullptr;
   if (large_) ImageList_Destroy(large_);
   if (small_) ImageList_Destroy(small_);
   large_ = small_ = nullptr;
+  picturesDpi_ = 0;
   buttons_ = 0;
   adapters_ = AdapterView();
 }
@@ -187,6 +228,101 @@ void DeskBand::onModal(WPARAM action, LPARAM button) {
   }
 }
 
+void DeskBand::onFocus() {
+  if (!toolbar_) return;
+  SetFocus(toolbar_);
+  if (hotButton() < 0 && buttons_ > 0) SendMessageA(toolbar_, TB_SETHOTITEM, 0, 0);
+}
+
+int DeskBand::hotButton() const {
+  if (!toolbar_) return -1;
+  const int hot = static_cast<int>(SendMessageA(toolbar_, TB_GETHOTITEM, 0, 0));
+  return hot >= 0 && hot < buttons_ ? hot : -1;
+}
+
+void DeskBand::openDeviceList(int button) {
+  // Posted: the device list runs outside the toolbar's own message, band held meanwhile.
+  if (recordOf(button)) postModal(kDeviceListAction, static_cast<LPARAM>(button));
+}
+
+void DeskBand::propertyMenu(int button, POINT at) {
+  const inv::HostAdapterInfo* record = recordOf(button);
+  if (!record) return;
+  HMENU menu = CreatePopupMenu();
+  if (!menu) return;
+  AppendMenuA(menu, MF_STRING, kPropertyCommand, fw::loadString(IDS_PROPERTY).c_str());
+  const UINT chosen = static_cast<UINT>(TrackPopupMenu(
+      menu, TPM_RETURNCMD | TPM_BOTTOMALIGN | TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0,
+      window(), nullptr));
+  DestroyMenu(menu);
+  if (chosen == kPropertyCommand) postModal(kPropertiesAction, static_cast<LPARAM>(button));
+}
+
+LRESULT CALLBACK DeskBand::toolbarKeys(HWND toolbar, UINT message, WPARAM wParam, LPARAM lParam,
+                                       UINT_PTR, DWORD_PTR data) {
+  auto* band = reinterpret_cast<DeskBand*>(data);
+  if (message == WM_GETDLGCODE) return DLGC_WANTARROWS | DLGC_WANTCHARS;
+  if (message == WM_KEYDOWN && band->buttons_ > 0) {
+    const int hot = band->hotButton();
+    int next = -2;
+    switch (wParam) {
+      case VK_LEFT: case VK_UP: next = hot > 0 ? hot - 1 : 0; break;
+      case VK_RIGHT: case VK_DOWN: next = hot < band->buttons_ - 1 ? hot + 1 : band->buttons_ - 1; break;
+      case VK_HOME: next = 0; break;
+      case VK_END: next = band->buttons_ - 1; break;
+      case VK_RETURN: case VK_SPACE: band->openDeviceList(hot); return 0;
+      default: break;
+    }
+    if (next >= 0) {
+      SendMessageA(toolbar, TB_SETHOTITEM, static_cast<WPARAM>(next), 0);
+      NotifyWinEvent(EVENT_OBJECT_FOCUS, toolbar, OBJID_CLIENT, next + 1);
+      return 0;
+    }
+  }
+  if (message == WM_CONTEXTMENU && GET_X_LPARAM(lParam) == -1 && GET_Y_LPARAM(lParam) == -1) {
+    const int hot = band->hotButton();
+    RECT rc = {};
+    if (hot >= 0 &&
+        SendMessageA(toolbar, TB_GETITEMRECT, static_cast<WPARAM>(hot), reinterpret_cast<LPARAM>(&rc))) {
+      POINT at = {rc.left, rc.bottom};
+      ClientToScreen(toolbar, &at);
+      band->propertyMenu(hot, at);
+    }
+    return 0;
+  }
+  return DefSubclassProc(toolbar, message, wParam, lParam);
+}
+
+bool DeskBand::accessibleItem(HWND, long child, fw::AccessibleItem& out) {
+  if (child == CHILDID_SELF) return false;
+  const inv::HostAdapterInfo* record = recordOf(static_cast<int>(child - 1));
+  if (!record) return false;
+  out.name = fw::widen(recordText(record->displayName));
+  out.value = fw::widen(fw::formatString(IDS_ACC_DEVICE_COUNT, AdapterView::deviceCount(*record)));
+  out.role = ROLE_SYSTEM_PUSHBUTTON;
+  out.defaultAction = fw::widen(fw::loadString(IDS_ACC_OPEN));
+  out.state = STATE_SYSTEM_FOCUSABLE;
+  if (hotButton() == child - 1) {
+    out.state |= STATE_SYSTEM_HOTTRACKED;
+    if (GetFocus() == toolbar_) out.state |= STATE_SYSTEM_FOCUSED;
+  }
+  SendMessageA(toolbar_, TB_GETITEMRECT, static_cast<WPARAM>(child - 1),
+               reinterpret_cast<LPARAM>(&out.bounds));
+  return true;
+}
+
+bool DeskBand::accessibleDoDefault(HWND, long child) {
+  if (!recordOf(static_cast<int>(child - 1))) return false;
+  openDeviceList(static_cast<int>(child - 1));
+  return true;
+}
+
+long DeskBand::accessibleFocus(HWND) {
+  if (!toolbar_ || GetFocus() != toolbar_) return -1;
+  const int hot = hotButton();
+  return hot >= 0 ? hot + 1 : CHILDID_SELF;
+}
+
 LRESULT DeskBand::onNotify(NMHDR* header, bool& handled) {
   if (!header) return 0;
   switch (header->code) {
@@ -201,20 +337,12 @@ LRESULT DeskBand::onNotify(NMHDR* header, bool& handled) {
     case NM_RCLICK: {
       if (header->hwndFrom != toolbar_) return 0;
       const auto* mouse = reinterpret_cast<NMMOUSE*>(header);
-      const inv::HostAdapterInfo* record = recordOf(static_cast<int>(mouse->dwItemSpec));
+      const int button = static_cast<int>(mouse->dwItemSpec);
       handled = true;
-      if (!record) return FALSE;
-      HMENU menu = CreatePopupMenu();
-      if (!menu) return TRUE;
-      AppendMenuA(menu, MF_STRING, kPropertyCommand, fw::loadString(IDS_PROPERTY).c_str());
+      if (!recordOf(button)) return FALSE;
       POINT pt = {};
       GetCursorPos(&pt);
-      const UINT chosen = static_cast<UINT>(TrackPopupMenu(
-          menu, TPM_RETURNCMD | TPM_BOTTOMALIGN | TPM_LEFTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y,
-          0, window(), nullptr));
-      DestroyMenu(menu);
-      if (chosen == kPropertyCommand)
-        postModal(kPropertiesAction, static_cast<LPARAM>(mouse->dwItemSpec));
+      propertyMenu(button, pt);
       return TRUE;
     }
     case TTN_NEEDTEXTA:
@@ -254,6 +382,11 @@ LRESULT DeskBand::onMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& ha
       return 0;
     case WM_NOTIFY:
       return onNotify(reinterpret_cast<NMHDR*>(lParam), handled);
+    case fw::kDpiChangedAfterParent:
+      // On a screen of another DPI: the drawings and sizes of its scale.
+      applySize(size_);
+      handled = true;
+      return 0;
     default:
       return 0;
   }

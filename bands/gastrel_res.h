@@ -13,6 +13,10 @@
 #define IDS_NO_CORVATH 15
 #define IDS_WEB_RESOURCE 16
 #define IDS_LEARNPATH 17
+// Accessible values and actions.
+#define IDS_ACC_DEVICE_COUNT 40  // "%d device(s)"
+#define IDS_ACC_START 41         // "Start"
+#define IDS_ACC_OPEN 42          // "Open"
 
 // Toolbar pictures of the desk band: eight 32-pixel and eight 16-pixel adapters.
 #define IDB_DESK_LARGE 103

@@ -5,6 +5,9 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <oleacc.h>
+
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -12,7 +15,9 @@
 #include "bands/command_text.h"
 #include "bands/gastrel_res.h"
 #include "bands/strip_layout.h"
+#include "framework/accessible.h"
 #include "framework/classfactory.h"
+#include "framework/dpi.h"
 #include "framework/comptr.h"
 #include "framework/module.h"
 #include "framework/regkey.h"
@@ -81,7 +86,7 @@ std::wstring wide(std::string_view text) {
 
 }  // namespace
 
-class StripBand : public BandObject {
+class StripBand : public BandObject, private fw::AccessibleSource {
  public:
   StripBand() : BandObject(BandKind::strip, CLSID_AppStripBand) {}
 
@@ -104,6 +109,15 @@ class StripBand : public BandObject {
   void onClose() override;
   // The shell's Properties of the entry's program, which the host may outlive.
   void onModal(WPARAM, LPARAM entry) override { showFileProperties(static_cast<int>(entry)); }
+  void onFocus() override {
+    focused_ = true;
+    choose(chosen_);
+  }
+  void onFocusLost() override {
+    focused_ = false;
+    renderStrip(-1);
+    if (window()) InvalidateRect(window(), nullptr, FALSE);
+  }
 
  private:
   int entryCount() const { return static_cast<int>(entries_.size()); }
@@ -117,21 +131,55 @@ class StripBand : public BandObject {
   void start(int entry);
   void showFileProperties(int entry);
   LRESULT onNotify(NMHDR* header, bool& handled);
+  // The keys of a person without a mouse: arrows, Home and End choose an entry (the strip
+  // holds still while the band has the focus), Enter starts it.
+  bool onKey(WPARAM key);
+  void choose(int entry);
+  // Shift+F10 or the menu key: "&Property" for the chosen entry, below it.
+  void keyboardMenu();
+  // The chosen entry as the window shows it; empty when it does not show.
+  RECT chosenRect() const;
+  // The lengths for the band's screen; the strip is drawn again when they change.
+  void takeMetrics();
+  // The entries read as their names, with the description as value.
+  long accessibleCount(HWND window) override { return entryCount(); }
+  bool accessibleItem(HWND window, long child, fw::AccessibleItem& out) override;
+  bool accessibleDoDefault(HWND window, long child) override;
+  long accessibleFocus(HWND window) override;
 
   std::vector<srv::AppDescriptor> entries_;
   HBITMAP strip_ = nullptr;
   int highlight_ = -1;
+  int chosen_ = 0;  // the keyboard's entry
+  bool focused_ = false;
   int offset_ = 0;
+  StripMetrics metrics_ = stripMetrics(fw::kBaseDpi);
   bool timerRunning_ = false;
   HWND tooltip_ = nullptr;
   std::wstring tipText_;
 };
 
 void StripBand::onCreate() {
+  metrics_ = stripMetrics(fw::dpiOf(window()));
   if (!connectCorvath()) return;
   buildEntries();
   renderStrip(-1);
   addTools();
+  fw::attachAccessible(window(), this);
+}
+
+void StripBand::takeMetrics() {
+  const StripMetrics now = stripMetrics(fw::dpiOf(window()));
+  if (now.entryWidth == metrics_.entryWidth && now.height == metrics_.height) return;
+  metrics_ = now;
+  offset_ = 0;
+  if (strip_) DeleteObject(strip_);
+  strip_ = nullptr;
+  renderStrip(highlight_);
+  if (tooltip_ && IsWindow(tooltip_)) DestroyWindow(tooltip_);
+  tooltip_ = nullptr;
+  addTools();
+  InvalidateRect(window(), nullptr, FALSE);
 }
 
 void StripBand::buildEntries() {
@@ -180,37 +228,50 @@ int StripBand::entryUnderCursor() const {
   RECT rc = {};
   GetClientRect(window(), &rc);
   if (!PtInRect(&rc, pt)) return -1;
-  return entryAt(pt.x, offset_, entryCount(), rc.right);
+  return entryAt(pt.x, offset_, entryCount(), rc.right, metrics_.entryWidth);
 }
 
 void StripBand::renderStrip(int highlight) {
   highlight_ = highlight;
-  const int width = stripWidth(entryCount());
+  const StripMetrics& m = metrics_;
+  const int width = stripWidth(entryCount(), m.entryWidth);
   if (width <= 0) return;
   HDC screen = GetDC(window());
-  if (!strip_) strip_ = CreateCompatibleBitmap(screen, width, kStripHeight);
+  if (!strip_) strip_ = CreateCompatibleBitmap(screen, width, m.height);
   HDC dc = CreateCompatibleDC(screen);
   HGDIOBJ oldBitmap = SelectObject(dc, strip_);
-  HGDIOBJ oldFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+  // The menu font of the band's screen (the stock font is made for the system DPI).
+  NONCLIENTMETRICSA metrics = {};
+  metrics.cbSize = sizeof metrics;
+  HFONT font = nullptr;
+  if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+    metrics.lfMenuFont.lfHeight =
+        MulDiv(metrics.lfMenuFont.lfHeight, static_cast<int>(fw::dpiOf(window())),
+               GetDeviceCaps(screen, LOGPIXELSY));
+    font = CreateFontIndirectA(&metrics.lfMenuFont);
+  }
+  HGDIOBJ oldFont = SelectObject(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
   SetBkMode(dc, TRANSPARENT);
-  const int iconSide = GetSystemMetrics(SM_CXICON);
+  const int iconSide = fw::systemMetric(SM_CXICON, fw::dpiOf(window()));
   for (int i = 0; i < entryCount(); ++i) {
     const srv::AppDescriptor& e = entries_[i];
     const bool lit = i == highlight;
-    RECT cell = {kEntryWidth * i, 0, kEntryWidth * (i + 1), kStripHeight};
+    RECT cell = {m.entryWidth * i, 0, m.entryWidth * (i + 1), m.height};
     FillRect(dc, &cell, GetSysColorBrush(lit ? COLOR_HIGHLIGHT : COLOR_MENU));
     if (e.appIcon) {
-      DrawIconEx(dc, cell.left, (kStripHeight - iconSide) / 2,
+      DrawIconEx(dc, cell.left, (m.height - iconSide) / 2,
                  reinterpret_cast<HICON>(static_cast<intptr_t>(static_cast<int32_t>(e.appIcon))), iconSide, iconSide,
                  0, nullptr, DI_NORMAL);
     }
-    SetTextColor(dc, GetSysColor(lit ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT));
-    RECT text = {cell.left + iconSide + kIconTextGap, kTextTop, cell.right, kStripHeight};
+    // Menu text on the menu colour: the pair a scheme makes legible.
+    SetTextColor(dc, GetSysColor(lit ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT));
+    RECT text = {cell.left + iconSide + m.iconTextGap, m.textTop, cell.right, m.height};
     std::string name(fieldText(e.appName));
     DrawTextA(dc, name.c_str(), static_cast<int>(name.size()), &text,
               DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
   }
   SelectObject(dc, oldFont);
+  if (font) DeleteObject(font);
   SelectObject(dc, oldBitmap);
   DeleteDC(dc);
   ReleaseDC(window(), screen);
@@ -226,7 +287,7 @@ void StripBand::addTools() {
     tool.uFlags = TTF_SUBCLASS;
     tool.hwnd = window();
     tool.uId = static_cast<UINT_PTR>(i);
-    tool.rect = {kEntryWidth * i, 0, kEntryWidth * (i + 1), kTipHeight};
+    tool.rect = {metrics_.entryWidth * i, 0, metrics_.entryWidth * (i + 1), metrics_.tipHeight};
     tool.lpszText = LPSTR_TEXTCALLBACKA;
     SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
   }
@@ -235,30 +296,115 @@ void StripBand::addTools() {
 void StripBand::paint(HDC dc) {
   RECT rc = {};
   GetClientRect(window(), &rc);
-  const int width = stripWidth(entryCount());
+  const int width = stripWidth(entryCount(), metrics_.entryWidth);
   HDC mem = strip_ ? CreateCompatibleDC(dc) : nullptr;
   HGDIOBJ old = mem ? SelectObject(mem, strip_) : nullptr;
   if (mem) {
     for (int origin : copyOrigins(offset_, width, rc.right))
-      BitBlt(dc, origin, 0, width, kStripHeight, mem, 0, 0, SRCCOPY);
+      BitBlt(dc, origin, 0, width, metrics_.height, mem, 0, 0, SRCCOPY);
   }
   // Below the strip, and everywhere when there is none.
-  RECT rest = {0, mem ? kStripHeight : 0, rc.right, rc.bottom};
+  RECT rest = {0, mem ? metrics_.height : 0, rc.right, rc.bottom};
   if (rest.bottom > rest.top) FillRect(dc, &rest, GetSysColorBrush(COLOR_MENU));
   if (mem) {
     SelectObject(mem, old);
     DeleteDC(mem);
   }
+  // Where the keyboard is, while the band has the focus.
+  if (focused_) {
+    RECT chosen = chosenRect();
+    if (!IsRectEmpty(&chosen)) {
+      InflateRect(&chosen, -1, -1);
+      SetTextColor(dc, GetSysColor(COLOR_MENUTEXT));
+      SetBkColor(dc, GetSysColor(COLOR_MENU));
+      DrawFocusRect(dc, &chosen);
+    }
+  }
 }
+
+RECT StripBand::chosenRect() const {
+  RECT rc = {};
+  GetClientRect(window(), &rc);
+  const int left = entryLeft(chosen_, offset_, entryCount(), rc.right, metrics_.entryWidth);
+  if (left == INT_MIN) return RECT{};
+  return RECT{left, 0, left + metrics_.entryWidth, metrics_.height};
+}
+
+void StripBand::choose(int entry) {
+  if (entryCount() <= 0) return;
+  chosen_ = entry < 0 ? 0 : entry >= entryCount() ? entryCount() - 1 : entry;
+  offset_ = offsetShowing(chosen_, offset_, entryCount(), clientWidth(), metrics_.entryWidth);
+  renderStrip(chosen_);
+  InvalidateRect(window(), nullptr, FALSE);
+  NotifyWinEvent(EVENT_OBJECT_FOCUS, window(), OBJID_CLIENT, chosen_ + 1);
+}
+
+bool StripBand::onKey(WPARAM key) {
+  switch (key) {
+    case VK_LEFT: choose(chosen_ - 1); return true;
+    case VK_RIGHT: choose(chosen_ + 1); return true;
+    case VK_HOME: choose(0); return true;
+    case VK_END: choose(entryCount() - 1); return true;
+    case VK_RETURN: start(chosen_); return true;
+    default: return false;
+  }
+}
+
+void StripBand::keyboardMenu() {
+  RECT chosen = chosenRect();
+  if (IsRectEmpty(&chosen)) return;
+  POINT at = {chosen.left, chosen.bottom};
+  ClientToScreen(window(), &at);
+  HMENU menu = CreatePopupMenu();
+  if (!menu) return;
+  constexpr UINT kProperty = 1;
+  AppendMenuA(menu, MF_STRING, kProperty, fw::loadString(IDS_PROPERTY).c_str());
+  const UINT picked = static_cast<UINT>(TrackPopupMenu(
+      menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN, at.x, at.y, 0, window(), nullptr));
+  DestroyMenu(menu);
+  if (picked == kProperty) showFileProperties(chosen_);
+}
+
+bool StripBand::accessibleItem(HWND, long child, fw::AccessibleItem& out) {
+  if (child == CHILDID_SELF) return false;
+  if (child < 1 || child > entryCount()) return false;
+  const int entry = static_cast<int>(child - 1);
+  const srv::AppDescriptor& e = entries_[static_cast<size_t>(entry)];
+  out.name = fw::widen(std::string(fieldText(e.appName)));
+  out.value = fw::widen(std::string(fieldText(e.appDescription)));
+  out.description = out.value;
+  out.role = ROLE_SYSTEM_PUSHBUTTON;
+  out.defaultAction = fw::widen(fw::loadString(IDS_ACC_START));
+  out.state = STATE_SYSTEM_FOCUSABLE;
+  if (focused_ && entry == chosen_) out.state |= STATE_SYSTEM_FOCUSED;
+  if (entry == highlight_) out.state |= STATE_SYSTEM_HOTTRACKED;
+  RECT rc = {};
+  GetClientRect(window(), &rc);
+  const int left = entryLeft(entry, offset_, entryCount(), rc.right, metrics_.entryWidth);
+  if (left == INT_MIN) {
+    out.state |= STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN;
+  } else {
+    out.bounds = {left, 0, left + metrics_.entryWidth, metrics_.height};
+  }
+  return true;
+}
+
+bool StripBand::accessibleDoDefault(HWND, long child) {
+  if (child < 1 || child > entryCount()) return false;
+  start(static_cast<int>(child - 1));
+  return true;
+}
+
+long StripBand::accessibleFocus(HWND) { return focused_ ? chosen_ + 1 : -1; }
 
 void StripBand::tick() {
   RECT band = {};
   GetWindowRect(window(), &band);
   POINT pt = {};
   GetCursorPos(&pt);
-  // The strip holds still while the cursor rests on it.
-  if (PtInRect(&band, pt)) return;
-  offset_ = nextOffset(offset_, stripWidth(entryCount()));
+  // The strip holds still while the cursor rests on it or the keyboard works in it.
+  if (PtInRect(&band, pt) || focused_) return;
+  offset_ = nextOffset(offset_, stripWidth(entryCount(), metrics_.entryWidth), metrics_.scrollStep);
   if (highlight_ != -1) renderStrip(-1);
   InvalidateRect(window(), nullptr, FALSE);
 }
@@ -275,6 +421,7 @@ void StripBand::onShow(bool show) {
 }
 
 void StripBand::onClose() {
+  if (window()) fw::detachAccessible(window());
   if (timerRunning_ && window()) KillTimer(window(), kScrollTimer);
   timerRunning_ = false;
   if (tooltip_ && IsWindow(tooltip_)) DestroyWindow(tooltip_);
@@ -283,6 +430,8 @@ void StripBand::onClose() {
   strip_ = nullptr;
   entries_.clear();
   highlight_ = -1;
+  chosen_ = 0;
+  focused_ = false;
   offset_ = 0;
 }
 
@@ -372,7 +521,25 @@ LRESULT StripBand::onMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& h
       return 0;  // and the class cursor, by default processing
     case WM_LBUTTONDBLCLK:
       // One click point lies in exactly one entry's range: one program starts.
-      start(entryAt(GET_X_LPARAM(lParam), offset_, entryCount(), clientWidth()));
+      start(entryAt(GET_X_LPARAM(lParam), offset_, entryCount(), clientWidth(), metrics_.entryWidth));
+      handled = true;
+      return 0;
+    case WM_LBUTTONDOWN:
+      SetFocus(window());
+      return 0;
+    case WM_GETDLGCODE:
+      handled = true;
+      return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case WM_KEYDOWN:
+      handled = onKey(wParam);
+      return 0;
+    case WM_CONTEXTMENU:
+      if (GET_X_LPARAM(lParam) != -1 || GET_Y_LPARAM(lParam) != -1) return 0;  // the host's
+      keyboardMenu();
+      handled = true;
+      return 0;
+    case fw::kDpiChangedAfterParent:
+      takeMetrics();
       handled = true;
       return 0;
     case WM_NOTIFY:

@@ -2,12 +2,18 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <oleacc.h>
+
 #include <string>
+#include <vector>
 
 #include "bands/adapter_view.h"
 #include "bands/band_object.h"
 #include "bands/gastrel_res.h"
+#include "framework/accessible.h"
 #include "framework/classfactory.h"
+#include "framework/dpi.h"
+#include "framework/scale.h"
 #include "framework/module.h"
 #include "framework/strings.h"
 
@@ -15,7 +21,7 @@ namespace bands {
 
 constexpr int kTreeId = 101;
 
-class TreeBand : public BandObject {
+class TreeBand : public BandObject, private fw::AccessibleSource {
  public:
   TreeBand() : BandObject(BandKind::tree, CLSID_ScsiTreeBand) {}
 
@@ -34,9 +40,22 @@ class TreeBand : public BandObject {
   LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
   void onClose() override;
   void onModal(WPARAM, LPARAM) override { showProperties(); }
+  void onFocus() override {
+    if (tree_) SetFocus(tree_);
+  }
 
  private:
   void buildImageLists();
+  // Shift+F10 or the menu key: "&Property" for the selected item, below it.
+  void keyboardMenu();
+  // Every item, roots and their devices, in the order they are shown.
+  std::vector<HTREEITEM> allItems() const;
+  // The tree's items read as their text, with the adapter's device count or the device's
+  // tip as value.
+  long accessibleCount(HWND window) override;
+  bool accessibleItem(HWND window, long child, fw::AccessibleItem& out) override;
+  bool accessibleDoDefault(HWND window, long child) override;
+  long accessibleFocus(HWND window) override;
   void fill();
   HTREEITEM insertItem(HTREEITEM parent, std::string text, int image, LPARAM data,
                        int children);
@@ -75,11 +94,15 @@ void TreeBand::onCreate() {
   if (!tree_) return;
   TreeView_SetBkColor(tree_, GetSysColor(COLOR_SCROLLBAR));
   TreeView_SetImageList(tree_, large_, TVSIL_NORMAL);
+  fw::attachAccessible(tree_, this);
+  watchFocus(tree_);
 }
 
 void TreeBand::buildImageLists() {
-  const int smallSide[2] = {GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON)};
-  const int largeSide[2] = {GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)};
+  // The icon sizes of the screen the band is on.
+  const unsigned dpi = fw::dpiOf(window());
+  const int smallSide[2] = {fw::systemMetric(SM_CXSMICON, dpi), fw::systemMetric(SM_CYSMICON, dpi)};
+  const int largeSide[2] = {fw::systemMetric(SM_CXICON, dpi), fw::systemMetric(SM_CYICON, dpi)};
   small_ = ImageList_Create(smallSide[0], smallSide[1], ILC_COLORDDB | ILC_MASK, 12, 0);
   large_ = ImageList_Create(largeSide[0], largeSide[1], ILC_COLORDDB | ILC_MASK, 12, 0);
   for (short type : kTreeIconTypes) {
@@ -133,7 +156,10 @@ LPARAM TreeBand::itemData(HTREEITEM item) const {
 }
 
 void TreeBand::onClose() {
-  if (tree_ && IsWindow(tree_)) DestroyWindow(tree_);
+  if (tree_ && IsWindow(tree_)) {
+    fw::detachAccessible(tree_);
+    DestroyWindow(tree_);
+  }
   tree_ = nullptr;
   if (small_) ImageList_Destroy(small_);
   if (large_) ImageList_Destroy(large_);
@@ -149,9 +175,113 @@ LRESULT TreeBand::onMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& ha
       return 0;
     case WM_NOTIFY:
       return onNotify(reinterpret_cast<NMHDR*>(lParam), handled);
+    case WM_CONTEXTMENU:
+      if (static_cast<short>(LOWORD(lParam)) != -1 || static_cast<short>(HIWORD(lParam)) != -1)
+        return 0;  // a right click: the host shows the band's menu
+      keyboardMenu();
+      handled = true;
+      return 0;
+    case fw::kDpiChangedAfterParent: {
+      // On a screen of another DPI: pictures of its sizes.
+      const bool large = tree_ && TreeView_GetImageList(tree_, TVSIL_NORMAL) == large_;
+      HIMAGELIST oldSmall = small_, oldLarge = large_;
+      buildImageLists();
+      if (tree_) TreeView_SetImageList(tree_, large ? large_ : small_, TVSIL_NORMAL);
+      if (oldSmall) ImageList_Destroy(oldSmall);
+      if (oldLarge) ImageList_Destroy(oldLarge);
+      handled = true;
+      return 0;
+    }
     default:
       return 0;
   }
+}
+
+void TreeBand::keyboardMenu() {
+  HTREEITEM item = tree_ ? TreeView_GetSelection(tree_) : nullptr;
+  RECT rc = {};
+  if (!item || !TreeView_GetItemRect(tree_, item, &rc, TRUE)) return;
+  POINT at = {rc.left, rc.bottom};
+  ClientToScreen(tree_, &at);
+  HMENU menu = CreatePopupMenu();
+  if (!menu) return;
+  constexpr UINT kProperty = 3;
+  AppendMenuA(menu, MF_STRING, kProperty, fw::loadString(IDS_PROPERTY).c_str());
+  SetMenuDefaultItem(menu, kProperty, FALSE);
+  const UINT chosen = static_cast<UINT>(TrackPopupMenu(
+      menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN, at.x, at.y, 0, window(), nullptr));
+  DestroyMenu(menu);
+  if (chosen == kProperty) showProperties();
+}
+
+std::vector<HTREEITEM> TreeBand::allItems() const {
+  std::vector<HTREEITEM> items;
+  if (!tree_) return items;
+  for (HTREEITEM root = TreeView_GetRoot(tree_); root; root = TreeView_GetNextSibling(tree_, root)) {
+    items.push_back(root);
+    for (HTREEITEM child = TreeView_GetChild(tree_, root); child;
+         child = TreeView_GetNextSibling(tree_, child))
+      items.push_back(child);
+  }
+  return items;
+}
+
+long TreeBand::accessibleCount(HWND) { return static_cast<long>(allItems().size()); }
+
+bool TreeBand::accessibleItem(HWND, long child, fw::AccessibleItem& out) {
+  if (child == CHILDID_SELF) return false;  // the tree itself: the standard answers
+  const std::vector<HTREEITEM> items = allItems();
+  if (child < 1 || child > static_cast<long>(items.size())) return false;
+  HTREEITEM item = items[static_cast<size_t>(child - 1)];
+  char text[260] = {};
+  TVITEMA data = {};
+  data.mask = TVIF_TEXT | TVIF_STATE;
+  data.hItem = item;
+  data.pszText = text;
+  data.cchTextMax = sizeof text;
+  data.stateMask = TVIS_SELECTED | TVIS_EXPANDED;
+  SendMessageA(tree_, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
+  out.name = fw::widen(text);
+  const inv::HostAdapterInfo* adapter = adapterOf(item);
+  HTREEITEM parent = TreeView_GetParent(tree_, item);
+  if (adapter && parent) {
+    if (const inv::DeviceInfo* device = AdapterView::deviceAt(*adapter, static_cast<long>(itemData(item)))) {
+      std::string tip = deviceTip(fw::loadString(IDS_DEVICE_TIP), *device, *adapter);
+      for (char& c : tip)
+        if (c == '\n') c = ' ';
+      out.value = fw::widen(tip);
+    }
+  } else if (adapter) {
+    out.value = fw::widen(fw::formatString(IDS_ACC_DEVICE_COUNT, AdapterView::deviceCount(*adapter)));
+  }
+  out.role = ROLE_SYSTEM_OUTLINEITEM;
+  out.defaultAction = fw::widen(fw::withoutMnemonic(fw::loadString(IDS_PROPERTY)));
+  out.state = STATE_SYSTEM_SELECTABLE | STATE_SYSTEM_FOCUSABLE;
+  if (data.state & TVIS_SELECTED) {
+    out.state |= STATE_SYSTEM_SELECTED;
+    if (GetFocus() == tree_) out.state |= STATE_SYSTEM_FOCUSED;
+  }
+  if (!parent && TreeView_GetChild(tree_, item))
+    out.state |= (data.state & TVIS_EXPANDED) ? STATE_SYSTEM_EXPANDED : STATE_SYSTEM_COLLAPSED;
+  if (!TreeView_GetItemRect(tree_, item, &out.bounds, TRUE)) out.state |= STATE_SYSTEM_INVISIBLE;
+  return true;
+}
+
+bool TreeBand::accessibleDoDefault(HWND, long child) {
+  const std::vector<HTREEITEM> items = allItems();
+  if (child < 1 || child > static_cast<long>(items.size())) return false;
+  TreeView_SelectItem(tree_, items[static_cast<size_t>(child - 1)]);
+  showProperties();
+  return true;
+}
+
+long TreeBand::accessibleFocus(HWND) {
+  if (!tree_ || GetFocus() != tree_) return -1;
+  HTREEITEM selected = TreeView_GetSelection(tree_);
+  const std::vector<HTREEITEM> items = allItems();
+  for (size_t i = 0; i < items.size(); ++i)
+    if (items[i] == selected) return static_cast<long>(i + 1);
+  return CHILDID_SELF;
 }
 
 const inv::HostAdapterInfo* TreeBand::adapterOf(HTREEITEM item) const {
@@ -181,12 +311,17 @@ LRESULT TreeBand::onNotify(NMHDR* header, bool& handled) {
       if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
       if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
         HTREEITEM item = reinterpret_cast<HTREEITEM>(draw->nmcd.dwItemSpec);
-        if (TreeView_GetParent(tree_, item)) draw->clrTextBk = GetSysColor(COLOR_3DLIGHT);
+        // Devices on the scheme's 3-D light, where the item's text reads on it (not so in
+        // some high-contrast schemes).
+        if (TreeView_GetParent(tree_, item) &&
+            fw::contrastRatio(GetSysColor(COLOR_WINDOWTEXT), GetSysColor(COLOR_3DLIGHT)) >= 4.5)
+          draw->clrTextBk = GetSysColor(COLOR_3DLIGHT);
         return CDRF_NEWFONT;
       }
       return CDRF_DODEFAULT;
     }
     case NM_DBLCLK:
+    case NM_RETURN:  // Enter: what a double click does
       postModal(0, 0);
       handled = true;
       return 0;

@@ -6,6 +6,7 @@
 
 #include "adaptersheet/adaptersheet.h"
 #include "biosconfig/biosconfig_res.h"
+#include "framework/dpi.h"
 #include "framework/module.h"
 #include "framework/msgbox.h"
 #include "framework/strings.h"
@@ -16,7 +17,8 @@
 namespace bios {
 namespace {
 
-constexpr COLORREF kLogoKey = RGB(255, 0, 0);
+// The target columns of the All Device Configuration lists, laid out for 96 DPI.
+constexpr int kTargetColumnWidth = 32;
 
 std::string field(const char* text, size_t size) { return std::string(text, strnlen(text, size)); }
 
@@ -26,9 +28,9 @@ std::string headingText(const HostAdapterInfo& adapter) {
       field(adapter.displayName, sizeof adapter.displayName).c_str());
 }
 
-HBITMAP loadLogo() {
-  return static_cast<HBITMAP>(
-      LoadImageA(fw::resourceModule(), MAKEINTRESOURCEA(IDB_SEE_LOGO), IMAGE_BITMAP, 0, 0, 0));
+// The corner logo drawn for the window's scale.
+HBITMAP loadLogo(HWND window) {
+  return fw::loadPicture(fw::resourceModule(), IDB_SEE_LOGO, fw::dpiOf(window));
 }
 
 std::vector<std::string> stringItems(const std::vector<unsigned>& ids) {
@@ -116,7 +118,7 @@ BOOL CSeePage::onInitDialog() {
   HFONT font = owner() ? owner()->headingFont() : nullptr;
   if (font)
     SendDlgItemMessageA(hwnd(), IDC_SEE_HEADING, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  logo_.reset(loadLogo());
+  logo_.reset(loadLogo(hwnd()));
   if (!configurationRead()) srv::disableChildren(hwnd());
   return TRUE;
 }
@@ -124,7 +126,7 @@ BOOL CSeePage::onInitDialog() {
 void CSeePage::paint(HDC dc) {
   if (!item(IDC_SEE_LOGO)) return;
   const RECT area = controlRect(IDC_SEE_LOGO);
-  srv::drawTransparentBitmap(dc, area.left, area.top, logo_.get(), kLogoKey);
+  srv::drawEtchedLine(dc, area.left, area.top, logo_.get());
 }
 
 void CSeePage::fillCombo(int id, const std::vector<std::string>& items) {
@@ -502,7 +504,7 @@ void AllDeviceDialog::fillList(int id, const std::vector<std::vector<std::string
   LVCOLUMNA column = {};
   column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
   column.fmt = LVCFMT_LEFT;
-  column.cx = 32;
+  column.cx = fw::scaled(list, kTargetColumnWidth);
   for (int t = 0; t < columns_; ++t) {
     char title[8];
     wsprintfA(title, "#%u", unsigned(t));
@@ -542,7 +544,7 @@ void AllDeviceDialog::placeLabel(int listId, int row, HWND label) {
 BOOL AllDeviceDialog::onInitDialog() {
   Dialog::onInitDialog();
   SetDlgItemTextA(hwnd(), IDC_SEE_ALL_HEADING, heading_.c_str());
-  logo_.reset(loadLogo());
+  logo_.reset(loadLogo(hwnd()));
   const bool family4 = isFamily4(family_);
   const DeviceBits& bits = deviceBits(family_);
   const std::string yes = fw::loadString(IDS_SEE_YES), no = fw::loadString(IDS_SEE_NO);
@@ -597,7 +599,7 @@ INT_PTR AllDeviceDialog::handleMessage(UINT message, WPARAM wParam, LPARAM lPara
       RECT area = {};
       GetWindowRect(bar, &area);
       MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&area), 2);
-      srv::drawTransparentBitmap(dc, area.left, area.top, logo_.get(), kLogoKey);
+      srv::drawEtchedLine(dc, area.left, area.top, logo_.get());
     }
     EndPaint(hwnd(), &ps);
     handled = true;

@@ -71,6 +71,8 @@ else()
   file(WRITE ${CMAKE_BINARY_DIR}/fuzz_targets.txt "")
 endif()
 
+include(${CMAKE_SOURCE_DIR}/resources/manifests/manifests.cmake)
+
 function(orv_core_library name)
   cmake_parse_arguments(A "" "" "SOURCES;DEPS" ${ARGN})
   add_library(${name} STATIC ${A_SOURCES})

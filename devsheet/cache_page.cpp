@@ -5,6 +5,7 @@
 #include "devsheet/cache_page_res.h"
 #include "devsheet/devsheet.h"
 #include "devsheet/devsheet_res.h"
+#include "framework/dpi.h"
 #include "framework/module.h"
 #include "framework/msgbox.h"
 #include "framework/strings.h"
@@ -17,7 +18,6 @@
 namespace dev {
 namespace {
 
-constexpr COLORREF kSeparatorKey = RGB(255, 0, 0);
 
 std::string field(const char* text, size_t size) { return std::string(text, strnlen(text, size)); }
 
@@ -55,8 +55,7 @@ BOOL CDevCachePage::onInitDialog() {
   HFONT font = owner ? owner->titleFont() : nullptr;
   if (font) SendDlgItemMessageA(hwnd(), IDC_DEV_TITLE, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   SendDlgItemMessageA(hwnd(), IDC_DEV_CACHE_ICON, STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);
-  separator_.reset(static_cast<HBITMAP>(LoadImageA(
-      fw::resourceModule(), MAKEINTRESOURCEA(IDB_DEV_SEPARATOR), IMAGE_BITMAP, 0, 0, 0)));
+  separator_.reset(fw::loadPicture(fw::resourceModule(), IDB_DEV_SEPARATOR, fw::dpiOf(hwnd())));
   refresh();
   return TRUE;
 }
@@ -148,10 +147,7 @@ bool CDevCachePage::confirmWriteCache() {
 }
 
 void CDevCachePage::paint(HDC dc) {
-  if (item(IDC_DEV_SEPARATOR) && separator_) {
-    const RECT line = controlRect(IDC_DEV_SEPARATOR);
-    srv::drawTransparentBitmap(dc, line.left, line.top, separator_.get(), kSeparatorKey);
-  }
+  if (item(IDC_DEV_SEPARATOR)) paintSeparator(dc, controlRect(IDC_DEV_SEPARATOR), separator_.get());
 }
 
 }  // namespace dev

@@ -7,6 +7,7 @@
 #include "devsheet/devsheet_res.h"
 #include "devsheet/general_info.h"
 #include "devsheet/mode_page.h"
+#include "framework/dpi.h"
 #include "framework/module.h"
 #include "framework/strings.h"
 #include "inventory/device_types.h"
@@ -92,12 +93,11 @@ HBITMAP showPageHeading(HWND page, fw::PropertySheet* sheet, const inv::DeviceIn
                        field(device.product, sizeof device.product).c_str());
   SetDlgItemTextA(page, IDC_DEV_TITLE, title.c_str());
   SendDlgItemMessageA(page, iconId, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
-  return static_cast<HBITMAP>(LoadImageA(fw::resourceModule(), MAKEINTRESOURCEA(IDB_DEV_SEPARATOR),
-                                         IMAGE_BITMAP, 0, 0, 0));
+  return fw::loadPicture(fw::resourceModule(), IDB_DEV_SEPARATOR, fw::dpiOf(page));
 }
 
 void paintSeparator(HDC dc, const RECT& line, HBITMAP separator) {
-  if (separator) srv::drawTransparentBitmap(dc, line.left, line.top, separator, RGB(255, 0, 0));
+  if (separator) srv::drawEtchedLine(dc, line.left, line.top, separator);
 }
 
 void showDevicePropertySheet(HMODULE library, const inv::DeviceInfo& device) {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "framework/accessible.h"
 #include "framework/propsheet.h"
 #include "inventory/records.h"
 #include "server/dibimage.h"
@@ -65,7 +66,7 @@ class CDevPropertySheet : public fw::PropertySheet {
   std::unique_ptr<fw::PropertyPage> cache_;
 };
 
-class CDevGeneralPage : public srv::HelpedPage {
+class CDevGeneralPage : public srv::HelpedPage, private fw::AccessibleSource {
  public:
   // Works out every text at once, the capacity with a READ CAPACITY to the device.
   CDevGeneralPage(HICON icon, const inv::DeviceInfo& device);
@@ -75,9 +76,14 @@ class CDevGeneralPage : public srv::HelpedPage {
  protected:
   void doDataExchange(fw::DataExchange& dx) override;
   BOOL onInitDialog() override;
+  INT_PTR handleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
 
  private:
   void paint(HDC dc) override;
+  // The device picture with its top-left corner at (x, y) of dc.
+  void drawPicture(HDC dc, int x, int y);
+  // The picture control reads as the picture of the device, with the device type.
+  bool accessibleItem(HWND window, long child, fw::AccessibleItem& out) override;
 
   HICON icon_;
   const inv::DeviceInfo& device_;
@@ -94,7 +100,7 @@ class CDevGeneralPage : public srv::HelpedPage {
 // The SCSI Features page: the device's optional features as supported or not-supported
 // marks, and on adapters of the newest family the negotiated transfer rate. Everything is
 // fixed when the page is initialised.
-class CDevScsiPage : public srv::HelpedPage {
+class CDevScsiPage : public srv::HelpedPage, private fw::AccessibleSource {
  public:
   // library is kept for symmetry with the other pages; this page sends no command.
   CDevScsiPage(HICON icon, const inv::DeviceInfo& device, HMODULE library);
@@ -110,6 +116,9 @@ class CDevScsiPage : public srv::HelpedPage {
  private:
   void paint(HDC dc) override;
   void drawMark(HDC dc, int controlId, bool supported, POINT origin);
+  // Each mark control reads as its line's label with "Yes" or "No" (the rate mark: the
+  // rate), so that a screen reader says what the picture shows.
+  bool accessibleItem(HWND window, long child, fw::AccessibleItem& out) override;
 
   HICON icon_;
   const inv::DeviceInfo& device_;
@@ -121,6 +130,7 @@ class CDevScsiPage : public srv::HelpedPage {
   srv::GdiObject<HBITMAP> supported_;
   srv::GdiObject<HBITMAP> unsupported_;
   srv::GdiObject<HBITMAP> separator_;
+  int overhang_ = 2;  // pixels the marks reach beyond their controls
 };
 
 // The heading of the pages that read a disk: "%s  %s" with vendor and product in the
@@ -128,7 +138,8 @@ class CDevScsiPage : public srv::HelpedPage {
 // picture, loaded for the page to paint.
 HBITMAP showPageHeading(HWND page, fw::PropertySheet* sheet, const inv::DeviceInfo& device,
                         HICON icon, int iconId);
-// The separator at the top-left of control 1238, its red transparent.
+// The separator at the top-left of control 1238, its red transparent, its lines in the
+// scheme's 3-D colours.
 void paintSeparator(HDC dc, const RECT& line, HBITMAP separator);
 
 // The capacity text of a device: "%lu MBytes" from READ CAPACITY(10), or READ

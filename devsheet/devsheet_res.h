@@ -63,3 +63,5 @@
 #define IDS_DEV_TYPE 32892           // "Type %s"
 #define IDS_DEV_CAPACITY 32967       // "%lu MBytes"
 #define IDS_DEV_NOT_AVAILABLE 32968  // "N/A"
+// Accessible names of the pictures.
+#define IDS_DEV_ACC_PICTURE 41001    // "Picture of the device"

@@ -2,8 +2,11 @@
 
 #include <cstring>
 
+#include <oleacc.h>
+
 #include "devsheet/devsheet.h"
 #include "devsheet/devsheet_res.h"
+#include "framework/dpi.h"
 #include "framework/module.h"
 #include "framework/strings.h"
 #include "server/devicelist_res.h"
@@ -12,14 +15,19 @@
 namespace dev {
 namespace {
 
-constexpr COLORREF kSeparatorKey = RGB(255, 0, 0);
+// The marks' transparent colour, and the colours of the scheme that theirs stand for: the
+// box is a read-only check box of the scheme, the tick its text.
+constexpr COLORREF kMarkKey = RGB(255, 0, 0);
+constexpr srv::SchemeColour kMarkColours[] = {
+    {RGB(255, 255, 255), COLOR_WINDOW},
+    {RGB(128, 128, 128), COLOR_BTNSHADOW},
+    {RGB(224, 224, 224), COLOR_3DLIGHT},
+    {RGB(0, 128, 0), COLOR_WINDOWTEXT},
+};
+// The mark reaches this far beyond its control on every side (at 96 DPI).
+constexpr int kMarkOverhang = 2;
 
 std::string field(const char* text, size_t size) { return std::string(text, strnlen(text, size)); }
-
-HBITMAP loadBitmap(int id) {
-  return static_cast<HBITMAP>(
-      LoadImageA(fw::resourceModule(), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, 0));
-}
 
 bool adapterShowsRate(const inv::DeviceInfo& device) {
   const auto* adapter = inv::fromAddress<const inv::HostAdapterInfo>(device.adapter);
@@ -53,25 +61,48 @@ BOOL CDevScsiPage::onInitDialog() {
   if (showsRate_)
     for (int id : {IDC_DEV_RATE_LABEL, IDC_DEV_RATE_MARK, IDC_DEV_RATE}) ShowWindow(item(id), SW_SHOW);
   SendDlgItemMessageA(hwnd(), IDC_DEV_FEATURES_ICON, STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);
-  supported_.reset(loadBitmap(IDB_DEV_SUPPORTED));
-  unsupported_.reset(loadBitmap(IDB_DEV_NOT_SUPPORTED));
-  separator_.reset(loadBitmap(IDB_DEV_SEPARATOR));
+  // The drawings for the page's scale: 1x, 1.5x or 2x.
+  const unsigned dpi = fw::dpiOf(hwnd());
+  HINSTANCE module = fw::resourceModule();
+  supported_.reset(fw::loadPicture(module, IDB_DEV_SUPPORTED, dpi));
+  unsupported_.reset(fw::loadPicture(module, IDB_DEV_NOT_SUPPORTED, dpi));
+  separator_.reset(fw::loadPicture(module, IDB_DEV_SEPARATOR, dpi));
+  overhang_ = fw::scaled(kMarkOverhang, dpi);
+  for (const FeatureLine& line : kFeatureLines) fw::attachAccessible(item(line.markId), this);
+  if (showsRate_) fw::attachAccessible(item(IDC_DEV_RATE_MARK), this);
   return TRUE;
 }
 
-// Copies the mark unchanged at its own size, 2 pixels up and left of the control's corner;
-// origin is where the control's corner lies in dc.
+// The mark at its own size, reaching beyond the control's corner by the overhang; origin
+// is where the control's corner lies in dc.
 void CDevScsiPage::drawMark(HDC dc, int controlId, bool supported, POINT origin) {
   HBITMAP mark = supported ? supported_.get() : unsupported_.get();
   if (!mark || !item(controlId)) return;
-  BITMAP info = {};
-  if (!GetObjectA(mark, sizeof info, &info)) return;
-  HDC source = CreateCompatibleDC(dc);
-  if (!source) return;
-  HGDIOBJ previous = SelectObject(source, mark);
-  BitBlt(dc, origin.x - 2, origin.y - 2, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
-  SelectObject(source, previous);
-  DeleteDC(source);
+  srv::drawTransparentBitmap(dc, origin.x - overhang_, origin.y - overhang_, mark, kMarkKey,
+                             kMarkColours);
+}
+
+bool CDevScsiPage::accessibleItem(HWND window, long child, fw::AccessibleItem& out) {
+  if (child != CHILDID_SELF) return false;
+  const int id = GetDlgCtrlID(window);
+  int labelId = 0;
+  std::string value;
+  if (id == IDC_DEV_RATE_MARK && showsRate_) {
+    labelId = IDC_DEV_RATE_LABEL;
+    value = rateText_;
+  }
+  for (const FeatureLine& line : kFeatureLines) {
+    if (line.markId == id) {
+      labelId = line.labelId;
+      value = fw::loadString(featureSupported(inquiry_, line) ? IDS_DEV_YES : IDS_DEV_NO);
+    }
+  }
+  if (!labelId) return false;
+  out.name = fw::widen(fw::withoutMnemonic(fw::windowText(item(labelId))));
+  out.value = fw::widen(value);
+  out.role = ROLE_SYSTEM_GRAPHIC;
+  out.state = STATE_SYSTEM_READONLY;
+  return true;
 }
 
 void CDevScsiPage::paint(HDC dc) {
@@ -83,10 +114,7 @@ void CDevScsiPage::paint(HDC dc) {
     const RECT area = controlRect(IDC_DEV_RATE_MARK);
     drawMark(dc, IDC_DEV_RATE_MARK, true, {area.left, area.top});
   }
-  if (item(IDC_DEV_SEPARATOR) && separator_) {
-    const RECT line = controlRect(IDC_DEV_SEPARATOR);
-    srv::drawTransparentBitmap(dc, line.left, line.top, separator_.get(), kSeparatorKey);
-  }
+  if (item(IDC_DEV_SEPARATOR)) paintSeparator(dc, controlRect(IDC_DEV_SEPARATOR), separator_.get());
 }
 
 INT_PTR CDevScsiPage::handleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {

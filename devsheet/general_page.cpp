@@ -1,8 +1,11 @@
 #include <cstring>
 
+#include <oleacc.h>
+
 #include "devsheet/devsheet.h"
 #include "devsheet/devsheet_res.h"
 #include "devsheet/general_info.h"
+#include "framework/dpi.h"
 #include "framework/module.h"
 #include "framework/strings.h"
 #include "inventory/device_types.h"
@@ -14,7 +17,6 @@ namespace dev {
 namespace {
 
 constexpr COLORREF kPictureKey = RGB(0, 255, 255);
-constexpr COLORREF kSeparatorKey = RGB(255, 0, 0);
 
 std::string field(const char* text, size_t size) { return std::string(text, strnlen(text, size)); }
 
@@ -81,9 +83,13 @@ BOOL CDevGeneralPage::onInitDialog() {
   SendDlgItemMessageA(hwnd(), IDC_DEV_ICON, STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);
 
   const PicturePair pictures = devicePicture(device_.deviceType);
+  const unsigned dpi = fw::dpiOf(hwnd());
   HDC screen = GetDC(nullptr);
   if (screen && GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES) > 4) {
-    if (dibPicture_.load(pictures.dib256, fw::resourceModule())) {
+    // The drawing for the page's scale: 1x, 1.5x or 2x.
+    RECT area = {};
+    GetClientRect(item(IDC_DEV_PICTURE), &area);
+    if (dibPicture_.loadForDpi(pictures.dib256, dpi, fw::resourceModule(), {area.right, area.bottom})) {
       HPALETTE previous = dibPicture_.selectPalette(screen, false);
       dibPicture_.makeBitmap(screen);
       if (previous) SelectPalette(screen, previous, FALSE);
@@ -93,26 +99,47 @@ BOOL CDevGeneralPage::onInitDialog() {
         fw::resourceModule(), MAKEINTRESOURCEA(pictures.plain16), IMAGE_BITMAP, 0, 0, 0)));
   }
   if (screen) ReleaseDC(nullptr, screen);
-  separator_.reset(static_cast<HBITMAP>(LoadImageA(
-      fw::resourceModule(), MAKEINTRESOURCEA(IDB_DEV_SEPARATOR), IMAGE_BITMAP, 0, 0, 0)));
+  separator_.reset(fw::loadPicture(fw::resourceModule(), IDB_DEV_SEPARATOR, dpi));
+  fw::attachAccessible(item(IDC_DEV_PICTURE), this);
   return TRUE;
+}
+
+void CDevGeneralPage::drawPicture(HDC dc, int x, int y) {
+  if (plainPicture_) {
+    srv::drawTransparentBitmap(dc, x, y, plainPicture_.get(), kPictureKey);
+  } else if (dibPicture_.bitmap()) {
+    HPALETTE previous = dibPicture_.selectPalette(dc, true);
+    srv::drawTransparentBitmap(dc, x, y, dibPicture_.bitmap(), kPictureKey);
+    if (previous) SelectPalette(dc, previous, TRUE);
+  }
 }
 
 void CDevGeneralPage::paint(HDC dc) {
   if (item(IDC_DEV_PICTURE)) {
     const RECT area = controlRect(IDC_DEV_PICTURE);
-    if (plainPicture_) {
-      srv::drawTransparentBitmap(dc, area.left, area.top, plainPicture_.get(), kPictureKey);
-    } else if (dibPicture_.bitmap()) {
-      HPALETTE previous = dibPicture_.selectPalette(dc, true);
-      srv::drawTransparentBitmap(dc, area.left, area.top, dibPicture_.bitmap(), kPictureKey);
-      if (previous) SelectPalette(dc, previous, TRUE);
-    }
+    drawPicture(dc, area.left, area.top);
   }
-  if (item(IDC_DEV_SEPARATOR)) {
-    const RECT line = controlRect(IDC_DEV_SEPARATOR);
-    srv::drawTransparentBitmap(dc, line.left, line.top, separator_.get(), kSeparatorKey);
+  if (item(IDC_DEV_SEPARATOR)) paintSeparator(dc, controlRect(IDC_DEV_SEPARATOR), separator_.get());
+}
+
+INT_PTR CDevGeneralPage::handleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
+  // The picture's control repaints it when it is repainted alone.
+  if (message == WM_DRAWITEM && wParam == IDC_DEV_PICTURE) {
+    const auto* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+    drawPicture(draw->hDC, 0, 0);
+    handled = true;
+    return TRUE;
   }
+  return HelpedPage::handleMessage(message, wParam, lParam, handled);
+}
+
+bool CDevGeneralPage::accessibleItem(HWND, long child, fw::AccessibleItem& out) {
+  if (child != CHILDID_SELF) return false;
+  out.name = fw::widen(fw::loadString(IDS_DEV_ACC_PICTURE));
+  out.value = fw::widen(fw::loadString(inv::deviceTypeName(device_.deviceType)));
+  out.role = ROLE_SYSTEM_GRAPHIC;
+  out.state = STATE_SYSTEM_READONLY;
+  return true;
 }
 
 }  // namespace dev

@@ -4,6 +4,8 @@
 
 #include "explorer/html_help.h"
 #include "explorer/settings_store.h"
+#include "framework/dpi.h"
+#include "framework/listview.h"
 #include "framework/menu.h"
 #include "framework/module.h"
 #include "framework/msgbox.h"
@@ -165,7 +167,8 @@ void CScsiExplorerDlg::switchView(int32_t view) {
       headings[i] = fw::loadString(flavor_.columnTextIds[i]);
     RECT outer;
     GetWindowRect(hwnd(), &outer);
-    list_.insertColumns(headings, lastColumnWidth(outer.right - outer.left));
+    const unsigned dpi = fw::dpiOf(hwnd());
+    list_.insertColumns(headings, lastColumnWidth(outer.right - outer.left, dpi), dpi);
   }
   for (size_t i = 0; i < records_; ++i) list_.addAdapter(adapters_[i], details);
   settings_.view = view;
@@ -276,6 +279,12 @@ intptr_t CScsiExplorerDlg::addressOf(const inv::HostAdapterInfo* record) const {
 }
 
 bool CScsiExplorerDlg::onCommand(WORD id, WORD notifyCode, HWND control) {
+  // Enter in the list opens the selected adapter, as a double click would; the window
+  // itself closes only by its Close command, Esc or the caption's button.
+  if (id == IDOK && notifyCode == BN_CLICKED && !control) {
+    if (server_ && lookUpSelection()) server_->showDeviceList(addressOf(current_));
+    return true;
+  }
   switch (commandAction(flavor_, id)) {
     case Action::Open:
       if (server_ && lookUpSelection()) server_->showDeviceList(addressOf(current_));
@@ -326,7 +335,11 @@ void CScsiExplorerDlg::onInitMenuPopup(HMENU popup, UINT index, bool systemMenu)
 }
 
 void CScsiExplorerDlg::onContextMenu(POINT screen) {
-  int hit = list_.itemAt(screen);
+  // From the keyboard (Shift+F10, the menu key): the selected item's menu below it, or
+  // the background menu at the list's corner when no item is selected.
+  int hit = -1;
+  if (fw::fromKeyboard(screen)) screen = fw::keyboardMenuPoint(list_.hwnd(), &hit);
+  else hit = list_.itemAt(screen);
   if (hit >= 0) {
     fw::LoadedMenu menu(IDR_ITEM_MENU);
     HMENU popup = menu.popup();

@@ -1,6 +1,7 @@
 #include "explorer/explorer_list.h"
 
 #include "framework/listview.h"
+#include "framework/scale.h"
 
 namespace explorer {
 namespace {
@@ -46,10 +47,11 @@ void CExplorerListCtrl::setView(const ViewMode& mode, HIMAGELIST large, HIMAGELI
   else ListView_SetImageList(hwnd_, small, LVSIL_SMALL);
 }
 
-void CExplorerListCtrl::insertColumns(const std::array<std::string, 4>& headings, int lastWidth) {
+void CExplorerListCtrl::insertColumns(const std::array<std::string, 4>& headings, int lastWidth,
+                                      unsigned dpi) {
   for (int i = 0; i < 4; ++i)
     fw::insertColumn(hwnd_, i, headings[static_cast<size_t>(i)],
-                     i < 3 ? kFixedColumnWidths[static_cast<size_t>(i)] : lastWidth);
+                     i < 3 ? fw::scaled(kFixedColumnWidths[static_cast<size_t>(i)], dpi) : lastWidth);
 }
 
 void CExplorerListCtrl::addAdapter(const inv::HostAdapterInfo& record, bool details) {

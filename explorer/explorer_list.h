@@ -20,7 +20,8 @@ class CExplorerListCtrl {
 
   // Clears items and columns and sets the view style and its image list.
   void setView(const ViewMode& mode, HIMAGELIST large, HIMAGELIST small);
-  void insertColumns(const std::array<std::string, 4>& headings, int lastWidth);
+  // The fixed columns at their widths for dpi, the last one at lastWidth.
+  void insertColumns(const std::array<std::string, 4>& headings, int lastWidth, unsigned dpi);
   void addAdapter(const inv::HostAdapterInfo& record, bool details);
   int count() const;
 

@@ -1,5 +1,8 @@
 #include "explorer/explorer_model.h"
 
+#include "framework/scale.h"
+
+
 #include <algorithm>
 #include <cstring>
 
@@ -50,9 +53,9 @@ const ViewMode& viewMode(int32_t view) {
   return kViewModes[0];
 }
 
-int lastColumnWidth(int windowWidth) {
+int lastColumnWidth(int windowWidth, unsigned dpi) {
   // A window narrower than the fixed columns gets an empty last column, not a negative one.
-  return std::max(0, windowWidth - kFixedColumnsTotal);
+  return std::max(0, windowWidth - fw::scaled(kFixedColumnsTotal, dpi));
 }
 
 std::string fieldText(const char* field, size_t size) {

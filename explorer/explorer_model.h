@@ -61,10 +61,11 @@ constexpr ViewMode kViewModes[] = {
 const ViewMode& viewMode(int32_t view);
 bool isViewCommand(int32_t view);
 
-// Details columns: fixed widths, the last one takes the window's width minus 360.
+// Details columns: fixed widths, the last one takes the window's width minus 360 (pixels
+// at 96 DPI; at another DPI each is that much larger).
 constexpr std::array<int, 3> kFixedColumnWidths = {180, 100, 80};
 constexpr int kFixedColumnsTotal = 360;
-int lastColumnWidth(int windowWidth);
+int lastColumnWidth(int windowWidth, unsigned dpi = 96);
 
 // Texts of a record, each read no further than its field.
 std::string fieldText(const char* field, size_t size);

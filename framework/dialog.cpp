@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "framework/dpi.h"
 #include "framework/module.h"
 
 namespace fw {
@@ -70,6 +71,7 @@ Dialog::~Dialog() {
 }
 
 INT_PTR Dialog::doModal() {
+  WindowScope scope(true);
   return DialogBoxParamA(resourceModule(), template_, parent_, staticProc,
                          reinterpret_cast<LPARAM>(this));
 }

@@ -1,6 +1,9 @@
 #include "framework/listview.h"
 
+#include <cstdint>
 #include <vector>
+
+#include "framework/scale.h"
 
 namespace fw {
 
@@ -19,6 +22,27 @@ int itemAtScreenPoint(HWND list, POINT screen) {
   if (!ScreenToClient(list, &hit.pt)) return -1;
   int item = static_cast<int>(SendMessageA(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
   return (hit.flags & LVHT_ONITEM) ? item : -1;
+}
+
+POINT keyboardMenuPoint(HWND list, int* item) {
+  if (item) *item = -1;
+  POINT at = {0, 0};
+  int focused = static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
+                                              MAKELPARAM(LVNI_FOCUSED | LVNI_SELECTED, 0)));
+  if (focused < 0) focused = firstSelected(list);
+  RECT client = {}, label = {};
+  GetClientRect(list, &client);
+  label.left = LVIR_LABEL;
+  if (focused >= 0 &&
+      SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(focused), reinterpret_cast<LPARAM>(&label))) {
+    RECT shown = {};
+    if (IntersectRect(&shown, &label, &client)) {
+      at = {label.left, label.bottom};
+      if (item) *item = focused;
+    }
+  }
+  ClientToScreen(list, &at);
+  return at;
 }
 
 LPARAM itemData(HWND list, int item) {
@@ -72,7 +96,52 @@ bool insertColumn(HWND list, int index, const std::string& title, int width, int
                       reinterpret_cast<LPARAM>(&column)) == index;
 }
 
+namespace {
+
+// A picture under the items only where the scheme's window text reads on it: a
+// high-contrast scheme gets the plain window colour instead.
+bool readableUnderText(const std::string& path) {
+  HIGHCONTRASTA contrast = {};
+  contrast.cbSize = sizeof contrast;
+  if (SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+      (contrast.dwFlags & HCF_HIGHCONTRASTON))
+    return false;
+  HBITMAP picture = static_cast<HBITMAP>(
+      LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+  if (!picture) return true;  // not a picture: the caller finds that out
+  BITMAP info = {};
+  GetObjectA(picture, sizeof info, &info);
+  const int width = info.bmWidth, height = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
+  std::vector<uint32_t> pixels(static_cast<size_t>(width > 0 ? width : 0) *
+                               static_cast<size_t>(height > 0 ? height : 0));
+  BITMAPINFO format = {};
+  format.bmiHeader.biSize = sizeof format.bmiHeader;
+  format.bmiHeader.biWidth = width;
+  format.bmiHeader.biHeight = -height;
+  format.bmiHeader.biPlanes = 1;
+  format.bmiHeader.biBitCount = 32;
+  format.bmiHeader.biCompression = BI_RGB;
+  HDC screen = GetDC(nullptr);
+  const bool read = !pixels.empty() && screen &&
+                    GetDIBits(screen, picture, 0, static_cast<UINT>(height), pixels.data(), &format,
+                              DIB_RGB_COLORS) == height;
+  if (screen) ReleaseDC(nullptr, screen);
+  DeleteObject(picture);
+  if (!read) return true;
+  unsigned long long sum[3] = {};
+  for (uint32_t p : pixels) {
+    sum[0] += (p >> 16) & 0xFF;
+    sum[1] += (p >> 8) & 0xFF;
+    sum[2] += p & 0xFF;
+  }
+  const COLORREF average = RGB(sum[0] / pixels.size(), sum[1] / pixels.size(), sum[2] / pixels.size());
+  return contrastRatio(average, GetSysColor(COLOR_WINDOWTEXT)) >= 4.5;
+}
+
+}  // namespace
+
 bool setTiledBackground(HWND list, const std::string& path) {
+  if (!readableUnderText(path)) return false;
   LVBKIMAGEA image = {};
   image.ulFlags = LVBKIF_SOURCE_URL | LVBKIF_STYLE_TILE;
   image.pszImage = const_cast<char*>(path.c_str());
@@ -204,6 +273,7 @@ void drawReportRow(const DRAWITEMSTRUCT& draw) {
 }
 
 bool paintTiledBackground(HWND list, const std::string& path) {
+  if (!readableUnderText(path)) return false;
   HBITMAP picture =
       static_cast<HBITMAP>(LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
   if (!picture) return false;

@@ -17,6 +17,12 @@ int selectedCount(HWND list);
 int firstSelected(HWND list);
 // The item under a point in screen coordinates, or -1.
 int itemAtScreenPoint(HWND list, POINT screen);
+// Where a context menu asked for from the keyboard (Shift+F10, the menu key: WM_CONTEXTMENU
+// at -1, -1) belongs: below the focused item when it is selected and shows, with that
+// item; else at the list's top-left corner, with -1.
+POINT keyboardMenuPoint(HWND list, int* item);
+// True for the point of a WM_CONTEXTMENU that came from the keyboard.
+inline bool fromKeyboard(POINT screen) { return screen.x == -1 && screen.y == -1; }
 LPARAM itemData(HWND list, int item);
 std::string itemText(HWND list, int item, int subItem);
 
@@ -28,7 +34,8 @@ bool insertColumn(HWND list, int index, const std::string& title, int width,
                   int format = LVCFMT_LEFT);
 
 // The picture file tiled behind the items, with item text drawn without a background.
-// False when the control refused it.
+// False when the control refused it, and when the scheme's window text would not read on
+// it (a high-contrast scheme): the list keeps its window colour then.
 bool setTiledBackground(HWND list, const std::string& path);
 // The same for list views that cannot load a picture file themselves (Wine's): the file
 // is loaded here and tiled behind the items by the list's own erase. False when the file

@@ -1,11 +1,13 @@
 #include "framework/msgbox.h"
 
+#include "framework/dpi.h"
 #include "framework/strings.h"
 
 namespace fw {
 
 int messageBoxText(HWND owner, const std::string& text, const std::string& caption, UINT type) {
   if (!owner) owner = GetActiveWindow();
+  WindowScope scope(true);
   return MessageBoxA(owner, text.c_str(), caption.c_str(), type);
 }
 

@@ -1,5 +1,8 @@
 #include "framework/propsheet.h"
 
+#include <vector>
+
+#include "framework/dpi.h"
 #include "framework/module.h"
 
 namespace fw {
@@ -10,6 +13,25 @@ namespace {
 thread_local PropertySheet* t_starting = nullptr;
 
 constexpr UINT_PTR kSubclassId = 0x4657;  // "FW"
+
+// The sheets running modally on this thread, the innermost last.
+thread_local std::vector<HWND> t_running;
+
+// Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+PgDn and Ctrl+PgUp turn the pages of a modal sheet. Not
+// every comctl32 runs its modal loop through the sheet's own message check (Wine's does
+// not), so the keys are offered to it here; one that it takes is not seen again.
+LRESULT CALLBACK pageKeys(int code, WPARAM removal, LPARAM data) {
+  auto* msg = reinterpret_cast<MSG*>(data);
+  if (code == HC_ACTION && removal == PM_REMOVE && msg && msg->message == WM_KEYDOWN &&
+      (msg->wParam == VK_TAB || msg->wParam == VK_NEXT || msg->wParam == VK_PRIOR) &&
+      (GetKeyState(VK_CONTROL) & 0x8000) && !t_running.empty()) {
+    HWND sheet = t_running.back();
+    if (sheet && msg->hwnd && GetAncestor(msg->hwnd, GA_ROOT) == sheet &&
+        SendMessageA(sheet, PSM_ISDIALOGMESSAGE, 0, reinterpret_cast<LPARAM>(msg)))
+      msg->message = WM_NULL;
+  }
+  return CallNextHookEx(nullptr, code, removal, data);
+}
 
 }  // namespace
 
@@ -167,7 +189,15 @@ INT_PTR PropertySheet::doModal() {
 
   PropertySheet* outer = t_starting;
   t_starting = this;
-  INT_PTR result = ::PropertySheetA(&header);
+  INT_PTR result;
+  const size_t running = t_running.size();
+  {
+    WindowScope scope(true);
+    HHOOK keys = SetWindowsHookExA(WH_GETMESSAGE, pageKeys, nullptr, GetCurrentThreadId());
+    result = ::PropertySheetA(&header);
+    if (keys) UnhookWindowsHookEx(keys);
+  }
+  t_running.resize(running);
   t_starting = outer;
   if (hwnd_) {
     RemoveWindowSubclass(hwnd_, subclassProc, kSubclassId);
@@ -186,6 +216,7 @@ int CALLBACK PropertySheet::sheetCallback(HWND hwnd, UINT message, LPARAM) {
   PropertySheet* self = t_starting;
   if (message == PSCB_INITIALIZED && self && !self->hwnd_) {
     self->hwnd_ = hwnd;
+    t_running.push_back(hwnd);
     SetWindowSubclass(hwnd, subclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(self));
     self->onInitialized();
   }
@@ -203,7 +234,22 @@ LRESULT CALLBACK PropertySheet::subclassProc(HWND hwnd, UINT message, WPARAM wPa
   }
   bool handled = false;
   LRESULT result = self ? self->handleMessage(message, wParam, lParam, handled) : 0;
-  return handled ? result : DefSubclassProc(hwnd, message, wParam, lParam);
+  if (handled) return result;
+  result = DefSubclassProc(hwnd, message, wParam, lParam);
+  // Apply pressed from the keyboard greys itself out with the focus on it, which leaves the
+  // keys nowhere (Esc and Enter then do nothing): the focus goes on to OK.
+  constexpr int kApplyButton = 0x3021;
+  if (message == WM_COMMAND && LOWORD(wParam) == kApplyButton && IsWindow(hwnd)) {
+    HWND focus = GetFocus();
+    HWND apply = GetDlgItem(hwnd, kApplyButton);
+    if ((!focus || (focus == apply && !IsWindowEnabled(apply))) && GetActiveWindow() == hwnd) {
+      if (HWND ok = GetDlgItem(hwnd, IDOK)) {
+        SendMessageA(hwnd, DM_SETDEFID, IDOK, 0);
+        SetFocus(ok);
+      }
+    }
+  }
+  return result;
 }
 
 }  // namespace fw

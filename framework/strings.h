@@ -18,4 +18,9 @@ std::string formatString(UINT id, ...);
 // "%1".."%9" placeholders filled from args.
 std::string formatMessage(UINT id, const std::vector<std::string>& args);
 
+// Text of the ANSI code page as UTF-16, for the interfaces that take wide text.
+std::wstring widen(const std::string& text);
+// A label's text as it reads: its mnemonic marks gone ("&Read" reads "Read", "&&" "&").
+std::string withoutMnemonic(const std::string& text);
+
 }  // namespace fw

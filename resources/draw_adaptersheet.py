@@ -2,7 +2,8 @@
 """Draws the adapter picture of the host adapter sheet's General page:
 
     bitmaps/adaptersheet_adapter16.bmp   picture 1044 for 16-colour displays (4-bit)
-    bitmaps/adaptersheet_adapter256.bmp  picture 1043 with its own 256-entry palette
+    bitmaps/adaptersheet_adapter256.bmp  picture 1043 with its own 256-entry palette, and
+                                         its _150 and _200 drawings for 1.5x and 2x
 
 Pure cyan is the transparent colour, so nothing inside the picture uses it. The corner
 logo (1067) is the device sheet's separator picture. Run from anywhere; the files are
@@ -12,7 +13,7 @@ import os
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from drawlib import Canvas, write_bmp8  # noqa: E402
+from drawlib import SCALES, Canvas, Scaled, scaled_size, write_bmp8  # noqa: E402
 from draw_devsheet import CYAN, OUT, SIZE, palette256, shade, write_bmp4  # noqa: E402
 
 BOARD = (22, 112, 64, 255)
@@ -21,10 +22,9 @@ CHIP = (36, 36, 42, 255)
 METAL = (184, 188, 196, 255)
 
 
-def adapter():
+def adapter(c):
     """A PCI card seen from the front: green board, gold edge fingers, a controller
     chip, two memory chips, a bracket with the outer connector on the left."""
-    c = Canvas(SIZE, SIZE, CYAN)
     # The bracket.
     c.rect(4, 14, 11, 82, METAL)
     c.frame(4, 14, 11, 82, shade(METAL, -80))
@@ -60,9 +60,13 @@ def adapter():
 
 def main():
     os.makedirs(OUT, exist_ok=True)
-    picture = adapter()
-    write_bmp4(os.path.join(OUT, "adaptersheet_adapter16.bmp"), picture)
-    write_bmp8(os.path.join(OUT, "adaptersheet_adapter256.bmp"), picture, palette256())
+    for k, _, suffix in SCALES:
+        picture = Canvas(scaled_size(SIZE, k), scaled_size(SIZE, k), CYAN)
+        adapter(Scaled(picture, k))
+        if not suffix:  # 16-colour displays are 1x displays
+            write_bmp4(os.path.join(OUT, "adaptersheet_adapter16.bmp"), picture)
+        write_bmp8(os.path.join(OUT, "adaptersheet_adapter256%s.bmp" % suffix), picture,
+                   palette256())
 
 
 if __name__ == "__main__":

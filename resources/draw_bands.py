@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Draws the desk band's toolbar pictures: eight host adapter cards in a row, each with
 its position number on a badge, at 32x32 (bitmap 103) and 16x16 (bitmap 104), into
-resources/bitmaps/gastrel_adapters32.bmp and gastrel_adapters16.bmp.
+resources/bitmaps/gastrel_adapters32.bmp and gastrel_adapters16.bmp, and for 1.5x and
+2x screens at 48 and 24 (10103, 10104) and 64 and 32 (20103, 20104, the latter the
+32-pixel strip again): gastrel_adapters<size>.bmp.
 
 The card is the host adapter icon's, so the band matches the rest of the suite. Magenta
 marks transparent pixels (the band loads the strips with that mask colour), so edges are
@@ -35,7 +37,7 @@ DIGITS = {
 
 def badge(c, number, size):
     """A blue square with the white digit at the top right corner of the picture."""
-    scale = 1 if size <= 16 else 2
+    scale = max(1, size // 16)
     w, h = 3 * scale + 2, 5 * scale + 2
     x0, y0 = size - w, 0
     c.rect(x0, y0, size, y0 + h, INK)
@@ -65,7 +67,7 @@ def strip(size):
 
 def main():
     os.makedirs(OUT, exist_ok=True)
-    for size in (32, 16):
+    for size in (16, 24, 32, 48, 64):
         write_bmp(os.path.join(OUT, "gastrel_adapters%d.bmp" % size), strip(size), MAGENTA)
     print("wrote the desk band pictures to %s" % OUT)
 

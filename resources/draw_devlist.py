@@ -4,7 +4,7 @@
     images/devbackground.bmp   tile behind the device list (24-bit, copied beside corvath.dll)
     bitmaps/about_picture.bmp  picture 1078 of the About box (8-bit with its own palette;
                                pure white is the transparent colour, so nothing inside the
-                               picture uses it)
+                               picture uses it), and its _150 and _200 drawings
 
 Run from anywhere; the files are written next to this script, byte for byte the same
 each time.
@@ -13,7 +13,7 @@ import os
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from drawlib import Canvas, write_bmp, write_bmp8  # noqa: E402
+from drawlib import SCALES, Canvas, Scaled, scaled_size, write_bmp, write_bmp8  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 WHITE = (255, 255, 255)
@@ -64,10 +64,11 @@ def background():
 
 
 # ---------------------------------------------------------------- About picture
-def about_picture():
-    """An adapter card cabled to a disk, a CD-ROM drive and a tape drive."""
+def about_picture(k=1.0):
+    """An adapter card cabled to a disk, a CD-ROM drive and a tape drive, at scale k."""
     w, h = 240, 72
-    c = Canvas(w, h, (255, 255, 255, 0))
+    canvas = Canvas(scaled_size(w, k), scaled_size(h, k), (255, 255, 255, 0))
+    c = Scaled(canvas, k)
 
     # The host adapter: a green card with gold fingers, a chip and an outer connector.
     c.rect(4, 14, 62, 52, (22, 104, 60, 255))
@@ -130,7 +131,7 @@ def about_picture():
     c.ellipse(215, 25, 3, 3, (170, 176, 188, 255))
     c.rect(204, 24, 212, 26, (150, 110, 60, 255))
     c.rect(190, 38, 196, 41, (40, 150, 70, 255))
-    return c
+    return canvas
 
 
 def flatten(canvas, backdrop=(236, 236, 236)):
@@ -180,8 +181,10 @@ def main():
     os.makedirs(images, exist_ok=True)
     os.makedirs(bitmaps, exist_ok=True)
     write_bmp(os.path.join(images, "devbackground.bmp"), background())
-    picture = flatten(about_picture())
-    write_bmp8(os.path.join(bitmaps, "about_picture.bmp"), picture, palette_of(picture))
+    for k, _, suffix in SCALES:
+        picture = flatten(about_picture(k))
+        write_bmp8(os.path.join(bitmaps, "about_picture%s.bmp" % suffix), picture,
+                   palette_of(picture))
 
 
 if __name__ == "__main__":

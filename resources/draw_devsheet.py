@@ -2,19 +2,22 @@
 """Draws the pictures of the device property sheet's General page:
 
     bitmaps/devsheet_<kind>16.bmp   device pictures for 16-colour displays (4-bit)
-    bitmaps/devsheet_<kind>256.bmp  the same pictures with their own 256-entry palette
-    bitmaps/devsheet_separator.bmp  the line under the page heading (bitmap 1067)
+    bitmaps/devsheet_<kind>256.bmp  the same pictures with their own 256-entry palette,
+                                    and _150 and _200 drawings of them for 1.5x and 2x
+    bitmaps/devsheet_separator.bmp  the line under the page heading (bitmap 1067), with
+                                    its _150 and _200 drawings
 
 Pure cyan is the pictures' transparent colour and pure red the separator's, so nothing
-inside them uses those. Run from anywhere; the files are written next to this script,
-byte for byte the same each time.
+inside them uses those. The separator's grey and white stand for the scheme's 3-D shadow
+and highlight, which the pages show in their place. Run from anywhere; the files are
+written next to this script, byte for byte the same each time.
 """
 import os
 import struct
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from drawlib import Canvas, write_bmp8  # noqa: E402
+from drawlib import SCALES, Canvas, Scaled, scaled_size, write_bmp8  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 OUT = os.path.join(HERE, "bitmaps")
@@ -88,16 +91,14 @@ def box(c, x0, y0, x1, y1, colour, depth=8):
     c.frame(x0, y0, x1, y1, shade(colour, -90))
 
 
-def disk():
-    c = Canvas(SIZE, SIZE, CYAN)
+def disk(c):
     box(c, 10, 40, 78, 80, (176, 180, 188, 255), 12)
     c.rect(16, 66, 72, 70, (90, 96, 110, 255))
     c.rect(62, 72, 70, 75, (40, 200, 60, 255))
     return c
 
 
-def tape():
-    c = Canvas(SIZE, SIZE, CYAN)
+def tape(c):
     box(c, 8, 50, 80, 84, (150, 156, 168, 255), 10)
     c.rect(20, 60, 68, 68, (30, 30, 36, 255))
     c.rect(28, 24, 64, 48, (60, 62, 70, 255))
@@ -106,8 +107,7 @@ def tape():
     return c
 
 
-def printer():
-    c = Canvas(SIZE, SIZE, CYAN)
+def printer(c):
     c.rect(26, 12, 66, 44, (255, 255, 255, 255))
     c.frame(26, 12, 66, 44, (120, 120, 120, 255))
     for y in range(18, 40, 6):
@@ -124,32 +124,29 @@ def disc(c, cx, cy, r):
     c.ellipse(cx, cy, r // 8, r // 8, CYAN)
 
 
-def cdrom():
-    c = Canvas(SIZE, SIZE, CYAN)
+def cdrom(c):
     box(c, 8, 54, 80, 84, (70, 74, 86, 255), 10)
     c.rect(14, 64, 74, 68, (30, 30, 34, 255))
     disc(c, 46, 30, 24)
     return c
 
 
-def worm():
-    c = cdrom()
+def worm(c):
+    cdrom(c)
     c.ellipse(46, 30, 22, 22, (214, 176, 96, 255))
     c.ellipse(46, 30, 6, 6, (120, 124, 140, 255))
     c.ellipse(46, 30, 3, 3, CYAN)
     return c
 
 
-def scanner():
-    c = Canvas(SIZE, SIZE, CYAN)
+def scanner(c):
     box(c, 8, 50, 82, 72, (210, 210, 214, 255), 14)
     c.polygon([(14, 48), (22, 40), (80, 40), (72, 48)], (120, 170, 220, 255))
     c.rect(16, 62, 40, 65, (40, 200, 60, 255))
     return c
 
 
-def other():
-    c = Canvas(SIZE, SIZE, CYAN)
+def other(c):
     box(c, 14, 34, 74, 80, (96, 110, 140, 255), 12)
     c.rect(28, 46, 60, 68, (40, 44, 60, 255))
     for x in range(30, 60, 6):
@@ -158,11 +155,24 @@ def other():
     return c
 
 
-def separator():
-    c = Canvas(360, 3, RED)
-    for x in range(360):
-        c.set(x, 1, (128, 128, 128, 255))
-        c.set(x, 2, (255, 255, 255, 255))
+SHADOW = (128, 128, 128, 255)   # shown as the scheme's 3-D shadow
+HIGHLIGHT = (255, 255, 255, 255)  # shown as the scheme's 3-D highlight
+
+
+def separator(k=1.0):
+    """An etched line: a shadow line over a highlight line, each as thick as the scale,
+    under the key colour."""
+    t = max(1, int(k + 0.5))
+    c = Canvas(scaled_size(360, k), scaled_size(3, k), RED)
+    c.rect(0, c.h - 2 * t, c.w, c.h - t, SHADOW)
+    c.rect(0, c.h - t, c.w, c.h, HIGHLIGHT)
+    return c
+
+
+def picture(draw, k):
+    """One device picture drawn at scale k on the key colour."""
+    c = Canvas(scaled_size(SIZE, k), scaled_size(SIZE, k), CYAN)
+    draw(Scaled(c, k))
     return c
 
 
@@ -171,10 +181,13 @@ def main():
     pal = palette256()
     for name, draw in [("disk", disk), ("tape", tape), ("printer", printer), ("worm", worm),
                        ("cdrom", cdrom), ("scanner", scanner), ("other", other)]:
-        picture = draw()
-        write_bmp4(os.path.join(OUT, "devsheet_%s16.bmp" % name), picture)
-        write_bmp8(os.path.join(OUT, "devsheet_%s256.bmp" % name), picture, pal)
-    write_bmp4(os.path.join(OUT, "devsheet_separator.bmp"), separator())
+        for k, _, suffix in SCALES:
+            drawn = picture(draw, k)
+            if not suffix:  # 16-colour displays are 1x displays
+                write_bmp4(os.path.join(OUT, "devsheet_%s16.bmp" % name), drawn)
+            write_bmp8(os.path.join(OUT, "devsheet_%s256%s.bmp" % (name, suffix)), drawn, pal)
+    for k, _, suffix in SCALES:
+        write_bmp4(os.path.join(OUT, "devsheet_separator%s.bmp" % suffix), separator(k))
 
 
 if __name__ == "__main__":

@@ -7,8 +7,10 @@
     images/backgrounder.bmp  the list's tiled background: faint circuit traces on a pale
                              ground, light enough for black text
 
-Shapes are laid out on a 32-unit grid and drawn at each icon size with edges on whole
-pixels, so the 16x16 images stay crisp. The background tile wraps at its edges.
+Shapes are laid out on a 32-unit grid and drawn at each icon size (16 to 64 pixels and
+256, as for Corvath's icons) with edges on whole pixels and outlines that grow with the
+size, so every image stays crisp. The background tile wraps at its edges; the list tiles
+it at its own pixel size at any DPI.
 
     python3 resources/draw_explorer.py       # rewrites the files; commit them
 """
@@ -19,6 +21,7 @@ import sys
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 from drawlib import Canvas, write_bmp, write_ico  # noqa: E402
+from draw_icons import ICON_SIZES  # noqa: E402
 
 INK = (38, 40, 52, 255)
 STEEL = (176, 182, 194, 255)
@@ -40,6 +43,7 @@ class Grid:
 
     def __init__(self, c):
         self.c, self.k = c, c.w / 32.0
+        self.t = 1 if self.k < 1.5 else int(self.k + 0.5)  # outline thickness
 
     def p(self, v):
         return int(math.floor(v * self.k + 0.5))
@@ -50,13 +54,14 @@ class Grid:
     def panel(self, x0, y0, x1, y1, fill, light, shade):
         """Outlined box lit from the top left (no bevel on tiny boxes)."""
         X0, Y0, X1, Y1 = self.p(x0), self.p(y0), self.p(x1), self.p(y1)
+        t = self.t
         self.c.rect(X0, Y0, X1, Y1, fill)
-        if min(X1 - X0, Y1 - Y0) >= 8:
-            self.c.rect(X0 + 1, Y0 + 1, X1 - 1, Y0 + 2, light)
-            self.c.rect(X0 + 1, Y0 + 1, X0 + 2, Y1 - 1, light)
-            self.c.rect(X0 + 1, Y1 - 2, X1 - 1, Y1 - 1, shade)
-            self.c.rect(X1 - 2, Y0 + 1, X1 - 1, Y1 - 1, shade)
-        self.c.frame(X0, Y0, X1, Y1, INK)
+        if min(X1 - X0, Y1 - Y0) >= 8 * t:
+            self.c.rect(X0 + t, Y0 + t, X1 - t, Y0 + 2 * t, light)
+            self.c.rect(X0 + t, Y0 + t, X0 + 2 * t, Y1 - t, light)
+            self.c.rect(X0 + t, Y1 - 2 * t, X1 - t, Y1 - t, shade)
+            self.c.rect(X1 - 2 * t, Y0 + t, X1 - t, Y1 - t, shade)
+        self.c.frame(X0, Y0, X1, Y1, INK, t)
 
     def disc(self, cx, cy, r, rgba):
         self.c.ellipse(cx * self.k, cy * self.k, r * self.k, r * self.k, rgba)
@@ -149,9 +154,9 @@ def main():
     os.makedirs(os.path.join(HERE, "icons"), exist_ok=True)
     os.makedirs(os.path.join(HERE, "images"), exist_ok=True)
     write_ico(os.path.join(HERE, "icons", "dunmere.ico"),
-              [render(applet_icon, 32), render(applet_icon, 16)])
+              [render(applet_icon, size) for size in ICON_SIZES])
     write_ico(os.path.join(HERE, "icons", "pellmark.ico"),
-              [render(program_icon, 32), render(program_icon, 16)])
+              [render(program_icon, size) for size in ICON_SIZES])
     write_bmp(os.path.join(HERE, "images", "backgrounder.bmp"), background())
 
 

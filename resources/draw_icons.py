@@ -1,9 +1,12 @@
 #!/usr/bin/env python3
 """Draws Corvath's icons (the maker's emblem, the SCSI logo, the host adapter and the
-device types) into resources/icons/*.ico, each at 32x32 and 16x16.
+device types) into resources/icons/*.ico, each at every size Windows asks for between
+96 and 192 DPI and for the shell's largest views: 16, 20, 24, 32, 40, 48, 64 and 256
+pixels (the 256-pixel image as PNG).
 
 Every shape is laid out on a 32-unit grid and drawn separately at each size, with edges
-rounded to whole pixels, so that the small images stay crisp instead of being shrunk.
+rounded to whole pixels and outlines as thick as the scale asks, so that every image is
+crisp instead of being shrunk or stretched from another.
 One style throughout: a dark outline, flat body colours lit from the top left, a few
 accent colours shared by all icons.
 
@@ -34,12 +37,18 @@ PAPER = (246, 246, 240, 255)
 CLEAR = (0, 0, 0, 0)
 
 
+# Every size of every icon, largest first.
+ICON_SIZES = [256, 64, 48, 40, 32, 24, 20, 16]
+
+
 class Pen:
     """Draws on a canvas of size n with coordinates given on the 32-unit grid."""
 
     def __init__(self, canvas):
         self.c = canvas
         self.k = canvas.w / 32.0
+        # Outline thickness in device pixels: one up to 40 pixels, then growing with the size.
+        self.t = 1 if self.k < 1.5 else int(self.k + 0.5)
 
     def p(self, v):
         return int(math.floor(v * self.k + 0.5))
@@ -51,18 +60,19 @@ class Pen:
         """Outlined box with a one-pixel highlight at top/left and shade at bottom/right
         (left out on boxes too small to carry them; the tiniest get no outline either)."""
         X0, Y0, X1, Y1 = self.p(x0), self.p(y0), self.p(x1), self.p(y1)
+        t = self.t
         self.c.rect(X0, Y0, X1, Y1, fill)
-        if min(X1 - X0, Y1 - Y0) <= 2:
+        if min(X1 - X0, Y1 - Y0) <= 2 * t:
             return  # a lamp or a dot: colour only
-        if min(X1 - X0, Y1 - Y0) < 8:
+        if min(X1 - X0, Y1 - Y0) < 8 * t:
             light = shade = None
         if light:
-            self.c.rect(X0 + 1, Y0 + 1, X1 - 1, Y0 + 2, light)
-            self.c.rect(X0 + 1, Y0 + 1, X0 + 2, Y1 - 1, light)
+            self.c.rect(X0 + t, Y0 + t, X1 - t, Y0 + 2 * t, light)
+            self.c.rect(X0 + t, Y0 + t, X0 + 2 * t, Y1 - t, light)
         if shade:
-            self.c.rect(X0 + 1, Y1 - 2, X1 - 1, Y1 - 1, shade)
-            self.c.rect(X1 - 2, Y0 + 1, X1 - 1, Y1 - 1, shade)
-        self.c.frame(X0, Y0, X1, Y1, ink)
+            self.c.rect(X0 + t, Y1 - 2 * t, X1 - t, Y1 - t, shade)
+            self.c.rect(X1 - 2 * t, Y0 + t, X1 - t, Y1 - t, shade)
+        self.c.frame(X0, Y0, X1, Y1, ink, t)
 
     def px(self, x, y, rgba):
         """One device pixel at grid position (x, y)."""
@@ -82,13 +92,14 @@ class Pen:
         self.ellipse(cx, cy, r, r, rgba)
         self.ellipse(cx, cy, r - width, r - width, inner_fill or CLEAR)
 
-    def glyph(self, rows, x, y, rgba):
-        """A pixel pattern ('#' set) placed at grid (x, y), one device pixel per cell."""
+    def glyph(self, rows, x, y, rgba, cell=1):
+        """A pixel pattern ('#' set) placed at grid (x, y), cell device pixels per cell."""
         X, Y = self.p(x), self.p(y)
         for dy, row in enumerate(rows):
             for dx, ch in enumerate(row):
                 if ch == "#":
-                    self.c.set(X + dx, Y + dy, rgba)
+                    self.c.rect(X + dx * cell, Y + dy * cell, X + (dx + 1) * cell,
+                                Y + (dy + 1) * cell, rgba)
 
 
 def clear_disc(c, cx, cy, r):
@@ -259,7 +270,7 @@ def unknown(pen):
     """166: a device of another type: a plain case with a question mark."""
     pen.box(4, 4, 28, 28, STEEL, STEEL_LIGHT, STEEL_DARK)
     if pen.k >= 1:
-        pen.glyph(QUESTION_32, 11, 10, NAVY)
+        pen.glyph(QUESTION_32, 11, 10, NAVY, max(1, int(pen.k + 0.5)))
     else:
         pen.glyph(QUESTION_16, 11, 10, NAVY)
 
@@ -299,7 +310,7 @@ def render(draw, size):
 def main():
     os.makedirs(OUT, exist_ok=True)
     for _, name, draw in ICONS:
-        write_ico(os.path.join(OUT, name), [render(draw, 32), render(draw, 16)])
+        write_ico(os.path.join(OUT, name), [render(draw, size) for size in ICON_SIZES])
     print("wrote %d icons to %s" % (len(ICONS), OUT))
 
 

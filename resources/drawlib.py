@@ -7,9 +7,13 @@ so the committed files can be made again byte for byte:
     c = Canvas(32, 32, (0, 0, 0, 0))          # RGBA, transparent
     c.rect(4, 4, 28, 28, (40, 80, 160, 255))
     write_ico("adapter.ico", [c, c.scaled(16, 16)])
+
+Pictures for high-DPI screens are drawn again at each scale (1.5x, 2x) through Scaled,
+which takes the 1x coordinates, rather than stretched from the 1x result.
 """
 import math
 import struct
+import zlib
 
 
 class Canvas:
@@ -128,6 +132,57 @@ class Canvas:
         return out
 
 
+class Scaled:
+    """Draws on canvas with the coordinates of a 1x layout, at scale k: rectangle and
+    frame edges land on whole pixels, frame and line widths grow with k, curves and
+    polygons are drawn at their scaled size (anti-aliased as at 1x)."""
+
+    def __init__(self, canvas, k):
+        self.canvas, self.k = canvas, k
+        self.w, self.h = canvas.w, canvas.h
+
+    def p(self, v):
+        return int(math.floor(v * self.k + 0.5))
+
+    def width(self, w):
+        return max(1, int(math.floor(w * self.k + 0.5)))
+
+    def get(self, x, y):
+        return self.canvas.get(self.p(x), self.p(y))
+
+    def set(self, x, y, rgba):
+        self.rect(x, y, x + 1, y + 1, rgba)
+
+    def rect(self, x0, y0, x1, y1, rgba):
+        self.canvas.rect(self.p(x0), self.p(y0), self.p(x1), self.p(y1), rgba)
+
+    def frame(self, x0, y0, x1, y1, rgba, width=1):
+        self.canvas.frame(self.p(x0), self.p(y0), self.p(x1), self.p(y1), rgba, self.width(width))
+
+    def vgradient(self, x0, y0, x1, y1, top, bottom):
+        self.canvas.vgradient(self.p(x0), self.p(y0), self.p(x1), self.p(y1), top, bottom)
+
+    def line(self, x0, y0, x1, y1, rgba, width=1):
+        # Canvas.line takes pixel centres: the centre of 1x pixel x lies at (x + 0.5) * k - 0.5.
+        def c(v):
+            return (v + 0.5) * self.k - 0.5
+        self.canvas.line(c(x0), c(y0), c(x1), c(y1), rgba, self.width(width))
+
+    def ellipse(self, cx, cy, rx, ry, rgba, samples=4):
+        self.canvas.ellipse(cx * self.k, cy * self.k, rx * self.k, ry * self.k, rgba, samples)
+
+    def polygon(self, points, rgba, samples=4):
+        self.canvas.polygon([(x * self.k, y * self.k) for x, y in points], rgba, samples)
+
+
+# The drawings of a picture for high-DPI screens: (scale, resource id offset, file suffix).
+SCALES = [(1.0, 0, ""), (1.5, 10000, "_150"), (2.0, 20000, "_200")]
+
+
+def scaled_size(n, k):
+    return int(math.floor(n * k + 0.5))
+
+
 def _inside(points, x, y):
     c = False
     n = len(points)
@@ -189,10 +244,31 @@ def write_bmp8(path, canvas, palette):
         f.write(header + table + bits)
 
 
+def png_bytes(canvas):
+    """The canvas as a PNG image (8-bit RGBA), as icon files hold their 256-pixel images."""
+    raw = bytearray()
+    for y in range(canvas.h):
+        raw.append(0)  # no filter
+        for x in range(canvas.w):
+            raw += bytes(canvas.px[y * canvas.w + x])
+
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
+
+    header = struct.pack(">IIBBBBB", canvas.w, canvas.h, 8, 6, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
+            chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
+
+
 def write_ico(path, canvases):
-    """Icon file with one 32-bit image (alpha, plus an AND mask) per canvas."""
+    """Icon file with one 32-bit image (alpha, plus an AND mask) per canvas; images of 256
+    pixels and more are stored as PNG, as Windows Vista and later read them."""
     images = []
     for c in canvases:
+        if c.w >= 256:
+            images.append((c.w, c.h, png_bytes(c)))
+            continue
         xor = bytearray()
         for y in range(c.h - 1, -1, -1):
             for x in range(c.w):

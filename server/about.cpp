@@ -2,6 +2,9 @@
 
 #include <richedit.h>
 
+#include <cstdlib>
+
+#include "framework/dpi.h"
 #include "framework/strings.h"
 #include "server/about_res.h"
 
@@ -9,9 +12,22 @@ namespace srv {
 namespace {
 
 constexpr COLORREF kPictureKey = RGB(255, 255, 255);
-constexpr COLORREF kTitleShadow = RGB(178, 178, 178);
-constexpr COLORREF kTitleFace = RGB(255, 255, 255);
+// Pixels at 96 DPI: the picture's indent in its frame, the gap under it, the shadow's
+// offsets and the thickening of the title's face.
 constexpr int kPictureIndent = 10;
+constexpr int kTitleGap = 2;
+constexpr int kShadowRight = 2;
+constexpr int kShadowDown = 1;
+constexpr int kThicken = 1;
+
+// The title is embossed in the scheme's colours: its face in the 3-D highlight over a
+// shadow, or in the button text where the highlight would hardly show on the face (a
+// light face, a high-contrast scheme with a white face).
+COLORREF titleFace() {
+  const COLORREF highlight = GetSysColor(COLOR_BTNHIGHLIGHT);
+  return fw::contrastRatio(highlight, GetSysColor(COLOR_BTNFACE)) < 1.5 ? GetSysColor(COLOR_BTNTEXT)
+                                                                        : highlight;
+}
 
 HFONT arialBold(int height, int width, int weight) {
   return CreateFontA(height, width, 0, 0, weight, FALSE, FALSE, FALSE, ANSI_CHARSET,
@@ -47,8 +63,16 @@ BOOL CAboutDlg::onInitDialog() {
     SendDlgItemMessageA(hwnd(), IDC_ABOUT_VERSION, WM_SETFONT,
                         reinterpret_cast<WPARAM>(versionFont.get()), FALSE);
 
-  // The picture's own bitmap for this screen, made under its palette.
-  if (picture.load(IDB_ABOUT_PICTURE)) {
+  // The picture's own bitmap for this screen and its scale, made under its palette.
+  // It fits in the frame above the title.
+  const unsigned dpi = fw::dpiOf(hwnd());
+  RECT frame = {};
+  GetClientRect(item(IDC_ABOUT_FRAME), &frame);
+  LOGFONTA title = {};
+  if (titleFont) GetObjectA(titleFont.get(), sizeof title, &title);
+  const SIZE fit = {frame.right - fw::scaled(kPictureIndent, dpi),
+                    frame.bottom - std::abs(static_cast<int>(title.lfHeight)) - fw::scaled(kTitleGap, dpi)};
+  if (picture.loadForDpi(IDB_ABOUT_PICTURE, dpi, nullptr, fit)) {
     if (HDC dc = GetDC(hwnd())) {
       HPALETTE previous = picture.selectPalette(dc, false);
       picture.makeBitmap(dc);
@@ -67,8 +91,10 @@ void CAboutDlg::paint(HDC dc) {
   GetWindowRect(item(IDC_ABOUT_FRAME), &frame);
   MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&frame), 2);
 
+  const unsigned dpi = fw::dpiOf(hwnd());
   HPALETTE previous = picture.selectPalette(dc, false);
-  drawTransparentBitmap(dc, frame.left + kPictureIndent, frame.top, picture.bitmap(), kPictureKey);
+  drawTransparentBitmap(dc, frame.left + fw::scaled(kPictureIndent, dpi), frame.top,
+                        picture.bitmap(), kPictureKey);
   if (previous) SelectPalette(dc, previous, FALSE);
 
   const std::string title = fw::loadString(IDS_ABOUT_TITLE);
@@ -76,16 +102,16 @@ void CAboutDlg::paint(HDC dc) {
   SIZE extent = {};
   GetTextExtentPoint32A(dc, title.c_str(), static_cast<int>(title.size()), &extent);
   const int x = frame.left + (frame.right - frame.left - extent.cx) / 2;
-  const int y = frame.top + picture.height() + 2;
+  const int y = frame.top + picture.height() + fw::scaled(kTitleGap, dpi);
   const int n = static_cast<int>(title.size());
+  const int right = fw::scaled(kShadowRight, dpi), down = fw::scaled(kShadowDown, dpi);
+  const int thicken = fw::scaled(kThicken, dpi);
   SetBkMode(dc, TRANSPARENT);
-  // A grey shadow down and to the right, then the white face thickened by one pixel.
-  SetTextColor(dc, kTitleShadow);
-  TextOutA(dc, x + 2, y + 1, title.c_str(), n);
-  TextOutA(dc, x + 3, y + 1, title.c_str(), n);
-  SetTextColor(dc, kTitleFace);
-  TextOutA(dc, x, y, title.c_str(), n);
-  TextOutA(dc, x + 1, y, title.c_str(), n);
+  // A shadow down and to the right, then the face thickened by one pixel (at 96 DPI).
+  SetTextColor(dc, GetSysColor(COLOR_BTNSHADOW));
+  for (int d = 0; d <= thicken; ++d) TextOutA(dc, x + right + d, y + down, title.c_str(), n);
+  SetTextColor(dc, titleFace());
+  for (int d = 0; d <= thicken; ++d) TextOutA(dc, x + d, y, title.c_str(), n);
 }
 
 INT_PTR CAboutDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
@@ -102,8 +128,8 @@ INT_PTR CAboutDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam, boo
     }
     case WM_CTLCOLORSTATIC:
       if (reinterpret_cast<HWND>(lParam) != item(IDC_ABOUT_VERSION)) return FALSE;
-      // Black text over the dialog's face.
-      SetTextColor(reinterpret_cast<HDC>(wParam), RGB(0, 0, 0));
+      // The scheme's text over the dialog's face.
+      SetTextColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNTEXT));
       SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
       handled = true;
       return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));

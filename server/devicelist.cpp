@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "framework/dpi.h"
 #include "framework/menu.h"
 #include "framework/module.h"
 #include "framework/strings.h"
@@ -113,10 +114,11 @@ void CDeviceListDlg::applyViewMode(unsigned command) {
   if (report) {
     RECT window;
     GetWindowRect(hwnd(), &window);
+    const unsigned dpi = fw::dpiOf(hwnd());
     for (int i = 0; i < kReportColumnCount; ++i) {
       const ReportColumn& column = kReportColumns[i];
       fw::insertColumn(list, i, fw::loadString(column.titleId),
-                       columnWidth(column, window.right - window.left));
+                       columnWidth(column, window.right - window.left, dpi));
     }
   }
   insertDevices(report);
@@ -197,6 +199,11 @@ void CDeviceListDlg::layout(int width, int height) {
 }
 
 bool CDeviceListDlg::onCommand(WORD id, WORD notifyCode, HWND control) {
+  // Enter in the list opens the selected device, as a double click would.
+  if (id == IDOK && notifyCode == BN_CLICKED && !control) {
+    openDeviceOfItem(fw::firstSelected(list));
+    return true;
+  }
   switch (id) {
     case ID_DEVICE_OPEN:
     case ID_DEVICE_PROPERTIES:
@@ -231,13 +238,11 @@ void CDeviceListDlg::onInitMenuPopup(HMENU menu, bool systemMenu) {
 }
 
 void CDeviceListDlg::onContextMenu(POINT screen) {
-  const bool fromKeyboard = screen.x == -1 && screen.y == -1;
-  if (fromKeyboard) {
-    // Shift+F10 or the menu key: no point to hit-test; the view menu at the list's corner.
-    screen = {0, 0};
-    ClientToScreen(list, &screen);
-  }
-  const int hit = fromKeyboard ? -1 : fw::itemAtScreenPoint(list, screen);
+  // Shift+F10 or the menu key: the selected device's menu below it, or the view menu at
+  // the list's corner when none is selected.
+  int hit = -1;
+  if (fw::fromKeyboard(screen)) screen = fw::keyboardMenuPoint(list, &hit);
+  else hit = fw::itemAtScreenPoint(list, screen);
   // Both menus are tracked with this window as owner, so their commands come here: in an
   // in-process server there is no application main window to send them to.
   if (hit >= 0) {

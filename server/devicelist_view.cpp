@@ -1,5 +1,7 @@
 #include "server/devicelist_view.h"
 
+#include "framework/scale.h"
+
 #include <algorithm>
 
 namespace srv {
@@ -35,8 +37,9 @@ const ViewModeRow* viewModeRow(unsigned command) {
   return nullptr;
 }
 
-int columnWidth(const ReportColumn& column, int windowWidth) {
-  return column.width == kRestOfWindow ? windowWidth - kFixedColumnsWidth : column.width;
+int columnWidth(const ReportColumn& column, int windowWidth, unsigned dpi) {
+  return column.width == kRestOfWindow ? windowWidth - fw::scaled(kFixedColumnsWidth, dpi)
+                                       : fw::scaled(column.width, dpi);
 }
 
 int32_t* SortState::flag(int32_t key) {

@@ -54,7 +54,9 @@ constexpr ReportColumn kReportColumns[] = {
     {114, kRestOfWindow},  // "Revision"
 };
 constexpr int kReportColumnCount = 5;
-int columnWidth(const ReportColumn& column, int windowWidth);
+// A column's width in a window of that outer width at dpi: the widths above are pixels
+// at 96 DPI.
+int columnWidth(const ReportColumn& column, int windowWidth, unsigned dpi = 96);
 
 // Sort keys; 0 before the first sort.
 enum SortKey : int32_t { kSortNone = 0, kSortName = 1, kSortVendor = 2, kSortTarget = 3 };

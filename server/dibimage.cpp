@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "framework/module.h"
+#include "framework/scale.h"
 
 namespace srv {
 
@@ -10,6 +11,16 @@ bool DibImage::load(UINT id, HINSTANCE module) { return loadResource(module, MAK
 
 bool DibImage::load(const char* name, HINSTANCE module) {
   return name && loadResource(module, name);
+}
+
+bool DibImage::loadForDpi(UINT id, unsigned dpi, HINSTANCE module, SIZE fit) {
+  const bool limited = fit.cx > 0 && fit.cy > 0;
+  for (int step = fw::pictureStep(dpi); step >= 0; --step) {
+    if (!load(fw::pictureId(id, step), module)) continue;
+    if (step == 0 || !limited || (width() <= fit.cx && height() <= fit.cy)) return true;
+  }
+  destroy();
+  return false;
 }
 
 bool DibImage::loadResource(HINSTANCE module, LPCSTR name) {

@@ -24,6 +24,11 @@ class DibImage {
   // missing or malformed resource leaves the image empty and answers false.
   bool load(UINT id, HINSTANCE module = nullptr);
   bool load(const char* name, HINSTANCE module = nullptr);
+  // The drawing of picture id that suits dpi (fw::pictureStep), or the nearest smaller
+  // one that the module has. With a fit, a larger drawing that would not fit in it (dialog
+  // units do not grow exactly with the DPI in every font) gives way to a smaller one;
+  // the 1x drawing is taken whatever its size.
+  bool loadForDpi(UINT id, unsigned dpi, HINSTANCE module = nullptr, SIZE fit = {0, 0});
 
   bool loaded() const { return info_ != nullptr; }
   int width() const { return layout_.width; }

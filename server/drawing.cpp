@@ -1,13 +1,37 @@
 #include "server/drawing.h"
 
+#include <vector>
+
+#include "framework/scale.h"
+
 namespace srv {
 namespace {
-// Where the mask (source) is set the brush (pattern) is taken, elsewhere the image
-// already in the destination stays: D = (S AND P) OR (NOT S AND D).
-constexpr DWORD kRopMaskSelectsBrush = 0x00E20746;
+
+constexpr COLORREF kEtchedLineKey = RGB(255, 0, 0);
+
+// A 32-bit top-down DIB of width x height, for pixels read and written as 0x00RRGGBB.
+BITMAPINFO pixelFormat(int width, int height) {
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  return info;
+}
+
 }  // namespace
 
-void drawTransparentBitmap(HDC dc, int x, int y, HBITMAP bitmap, COLORREF keyColour) {
+const SchemeColour kEtchedLineColours[2] = {{RGB(128, 128, 128), COLOR_BTNSHADOW},
+                                            {RGB(255, 255, 255), COLOR_BTNHIGHLIGHT}};
+
+void drawEtchedLine(HDC dc, int x, int y, HBITMAP bitmap) {
+  drawTransparentBitmap(dc, x, y, bitmap, kEtchedLineKey, kEtchedLineColours);
+}
+
+void drawTransparentBitmap(HDC dc, int x, int y, HBITMAP bitmap, COLORREF keyColour,
+                           const SchemeColour* roles, size_t roleCount) {
   if (!dc || !bitmap) return;
   BITMAP info;
   if (GetObject(bitmap, sizeof info, &info) != sizeof info) return;
@@ -15,34 +39,33 @@ void drawTransparentBitmap(HDC dc, int x, int y, HBITMAP bitmap, COLORREF keyCol
   const int height = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
   if (width <= 0 || height <= 0) return;
 
-  MemoryDC imageDC(dc), maskDC(dc), resultDC(dc);
-  if (!imageDC || !maskDC || !resultDC) return;
-  GdiObject<HBITMAP> mask(CreateBitmap(width, height, 1, 1, nullptr));
-  GdiObject<HBITMAP> result(CreateCompatibleBitmap(dc, width, height));
-  GdiObject<HBRUSH> face(CreateSolidBrush(GetSysColor(COLOR_BTNFACE)));
-  if (!mask || !result || !face) return;
+  // The picture's pixels, in its own colours whatever the display's depth.
+  BITMAPINFO format = pixelFormat(width, height);
+  const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+  std::vector<uint32_t> picture(count);
+  HDC screen = GetDC(nullptr);
+  const int rows = screen ? GetDIBits(screen, bitmap, 0, static_cast<UINT>(height), picture.data(),
+                                      &format, DIB_RGB_COLORS)
+                          : 0;
+  if (screen) ReleaseDC(nullptr, screen);
+  if (rows != height) return;
 
-  {
-    Selection image(imageDC.get(), bitmap);
-    Selection maskSelected(maskDC.get(), mask.get());
-    Selection resultSelected(resultDC.get(), result.get());
+  // What the destination shows there now, laid over and put back.
+  void* bits = nullptr;
+  GdiObject<HBITMAP> ground(CreateDIBSection(dc, &format, DIB_RGB_COLORS, &bits, nullptr, 0));
+  MemoryDC groundDC(dc);
+  if (!ground || !bits || !groundDC) return;
+  Selection selected(groundDC.get(), ground.get());
+  BitBlt(groundDC.get(), 0, 0, width, height, dc, x, y, SRCCOPY);
+  GdiFlush();
 
-    // Monochrome mask: pixels of the background colour become 1, all others 0.
-    COLORREF previousBack = SetBkColor(imageDC.get(), keyColour);
-    BitBlt(maskDC.get(), 0, 0, width, height, imageDC.get(), 0, 0, SRCCOPY);
-    SetBkColor(imageDC.get(), previousBack);
-
-    // Copy of the image, then the brush where the mask is set. A monochrome source is
-    // expanded with the text colour for 0 and the background colour for 1: black and
-    // white make the mask all zeros or all ones in every colour plane.
-    BitBlt(resultDC.get(), 0, 0, width, height, imageDC.get(), 0, 0, SRCCOPY);
-    SetTextColor(resultDC.get(), RGB(0, 0, 0));
-    SetBkColor(resultDC.get(), RGB(255, 255, 255));
-    Selection brush(resultDC.get(), face.get());
-    BitBlt(resultDC.get(), 0, 0, width, height, maskDC.get(), 0, 0, kRopMaskSelectsBrush);
-
-    BitBlt(dc, x, y, width, height, resultDC.get(), 0, 0, SRCCOPY);
-  }
+  std::vector<fw::ColourRole> shown;
+  for (size_t i = 0; i < roleCount; ++i)
+    shown.push_back({fw::swapRedBlue(roles[i].drawn),
+                     fw::swapRedBlue(GetSysColor(roles[i].systemColour))});
+  fw::composeKeyed(picture.data(), static_cast<uint32_t*>(bits), count,
+                   fw::swapRedBlue(keyColour), shown.data(), shown.size());
+  BitBlt(dc, x, y, width, height, groundDC.get(), 0, 0, SRCCOPY);
 }
 
 void disableChildren(HWND window) {

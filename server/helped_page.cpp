@@ -24,19 +24,6 @@ INT_PTR HelpedPage::handleMessage(UINT message, WPARAM wParam, LPARAM lParam, bo
       EndPaint(hwnd(), &ps);
       return TRUE;
     }
-    case WM_ERASEBKGND: {
-      RECT all;
-      GetClientRect(hwnd(), &all);
-      FillRect(reinterpret_cast<HDC>(wParam), &all, GetSysColorBrush(COLOR_BTNFACE));
-      SetWindowLongPtrA(hwnd(), DWLP_MSGRESULT, TRUE);
-      return TRUE;
-    }
-    case WM_CTLCOLORDLG:
-      return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
-    case WM_CTLCOLORSTATIC:
-      SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
-      SetTextColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNTEXT));
-      return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
     case WM_PRINTCLIENT:
       paint(reinterpret_cast<HDC>(wParam));
       return TRUE;

@@ -1,7 +1,6 @@
-// The common ground of Corvath's property pages: the page paints its pictures on the
-// button-face colour (their transparent key colour becomes button face, so a themed tab
-// body would leave boxes around them), its static texts share that background, and the
-// caption's "?" and right-click help come from the page's pair table.
+// The common ground of Corvath's property pages: the page paints its pictures over its
+// own background, whatever the scheme or theme makes it (their key colour lets it show
+// through), and the caption's "?" and right-click help come from the page's pair table.
 #pragma once
 
 #include <windows.h>

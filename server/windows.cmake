@@ -1,6 +1,7 @@
 # Corvath's windows: the device list and the About box. Included by server/CMakeLists.txt,
 # which links server_windows into the server.
-orv_core_library(server_windows_core SOURCES ${CMAKE_CURRENT_LIST_DIR}/devicelist_view.cpp)
+orv_core_library(server_windows_core SOURCES ${CMAKE_CURRENT_LIST_DIR}/devicelist_view.cpp
+  DEPS framework_core)
 
 orv_win_library(server_windows
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/devicelist.cpp ${CMAKE_CURRENT_LIST_DIR}/about.cpp

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "framework/comptr.h"
+#include "framework/dpi.h"
+#include "framework/listview.h"
 #include "framework/modulelock.h"
 #include "framework/module.h"
 #include "framework/strings.h"
@@ -206,7 +208,8 @@ class CShellView final : public IShellView {
   HWND list_ = nullptr;
   HMENU menu_ = nullptr;
   HACCEL accelerators_ = nullptr;
-  int columnWidth_ = kFirstColumnWidth;
+  int columnWidth_ = kFirstColumnWidth;  // pixels at dpi_
+  unsigned dpi_ = fw::kBaseDpi;
   fw::ModuleLock lock_;
 };
 
@@ -229,6 +232,8 @@ STDMETHODIMP CShellView::CreateViewWindow(IShellView*, LPCFOLDERSETTINGS setting
   browser_ = browser;
   settings_ = *settings;
   browser->GetWindow(&parentWindow_);
+  // Common Controls 6 in any host; the DPI is the host's.
+  fw::WindowScope scope(false);
   window_ = CreateWindowExA(0, kViewClass, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
                             rect->left, rect->top, rect->right - rect->left,
                             rect->bottom - rect->top, parentWindow_, nullptr, instance, this);
@@ -307,10 +312,14 @@ LRESULT CShellView::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_CONTEXTMENU: {
       POINT at = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-      if (at.x == -1 && at.y == -1) {
-        // From the keyboard: at the view's corner.
-        at = {0, 0};
-        ClientToScreen(window_, &at);
+      if (fw::fromKeyboard(at)) {
+        // From the keyboard: below the focused item, else at the view's corner.
+        if (list_) {
+          at = fw::keyboardMenuPoint(list_, nullptr);
+        } else {
+          at = {0, 0};
+          ClientToScreen(window_, &at);
+        }
       }
       runCommand(at, false, -1);
       return 0;
@@ -322,6 +331,16 @@ LRESULT CShellView::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       CheckMenuRadioItem(reinterpret_cast<HMENU>(wParam), kCmdViewLarge, kCmdViewDetails,
                          modeOf(settings_.ViewMode).command, MF_BYCOMMAND);
       return 0;
+    case fw::kDpiChangedAfterParent: {
+      // Moved to a screen of another DPI inside a per-monitor aware host.
+      const unsigned dpi = fw::dpiOf(window_);
+      if (dpi != dpi_) {
+        columnWidth_ = MulDiv(columnWidth_, static_cast<int>(dpi), static_cast<int>(dpi_));
+        dpi_ = dpi;
+        sizeColumns();
+      }
+      return 0;
+    }
     case WM_WININICHANGE:
       if (lParam && lstrcmpiA(reinterpret_cast<const char*>(lParam), "ShellState") == 0)
         applyActivationStyle();
@@ -341,6 +360,8 @@ void CShellView::onCreate() {
                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)),
                           fw::resourceModule(), nullptr);
   if (!list_) return;
+  dpi_ = fw::dpiOf(window_);
+  columnWidth_ = fw::scaled(kFirstColumnWidth, dpi_);
   applyActivationStyle();
   initList();
   fillList();

@@ -2,6 +2,8 @@
 // hit test in which every point belongs to at most one entry.
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "bands/strip_layout.h"
 
 namespace {
@@ -59,6 +61,40 @@ TEST(BandsStrip, HitTestNamesOneEntryAtEveryBoundary) {
       ASSERT_GE(entryAt(x, offset, 2, 800), 0);
     }
   }
+}
+
+TEST(BandsStrip, AtHighDpiEntriesAndStepsGrowAndHitsFollow) {
+  const bands::StripMetrics at2x = bands::stripMetrics(192);
+  EXPECT_EQ(at2x.entryWidth, 400);
+  EXPECT_EQ(at2x.height, 80);
+  EXPECT_EQ(at2x.textTop, 28);
+  EXPECT_EQ(at2x.scrollStep, 2);
+  EXPECT_EQ(bands::stripMetrics(96).scrollStep, 1);
+  EXPECT_EQ(bands::stripMetrics(144).entryWidth, 300);
+  // The boundary between the first two entries lies at 400 now, not 200.
+  EXPECT_EQ(entryAt(399, 0, 3, 1600, at2x.entryWidth), 0);
+  EXPECT_EQ(entryAt(400, 0, 3, 1600, at2x.entryWidth), 1);
+  const int width = bands::stripWidth(2, at2x.entryWidth);
+  EXPECT_EQ(width, 800);
+  EXPECT_EQ(nextOffset(0, width, 2), -2);
+  EXPECT_EQ(nextOffset(-798, width, 2), 0);  // -800 is never shown
+}
+
+TEST(BandsStrip, TheKeyboardsEntryIsBroughtIntoView) {
+  using bands::entryLeft;
+  using bands::offsetShowing;
+  // Three entries of 200 in a 500 window: the third shows only in part at offset 0.
+  EXPECT_EQ(entryLeft(0, 0, 3, 500), 0);
+  EXPECT_EQ(entryLeft(2, 0, 3, 500), 400);  // in part: the first copy that shows at all
+  EXPECT_EQ(offsetShowing(1, 0, 3, 500), 0);      // whole already: no jump
+  EXPECT_EQ(offsetShowing(2, 0, 3, 500), -400);   // its left edge to the window's
+  EXPECT_EQ(entryLeft(2, -400, 3, 500), 0);
+  // In the copy: at offset -450 entry 0 of the copy shows whole at 150.
+  EXPECT_EQ(entryLeft(0, -450, 3, 500), 150);
+  EXPECT_EQ(offsetShowing(0, -450, 3, 500), -450);
+  // No entry: nothing shows, the offset starts over.
+  EXPECT_EQ(entryLeft(3, 0, 3, 500), INT_MIN);
+  EXPECT_EQ(offsetShowing(-1, -50, 3, 500), 0);
 }
 
 TEST(BandsStrip, PointsOutsideTheWindowOrAnEmptyStripHitNothing) {

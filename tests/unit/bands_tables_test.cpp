@@ -42,6 +42,33 @@ TEST(BandsTables, DeskBandIsSmallInTheTaskbarOnly) {
   EXPECT_EQ(deskSizeForSite(nullptr).image, 32);
 }
 
+TEST(BandsTables, AtHighDpiTheDeskBandTakesTheDrawingOfItsScale) {
+  const DeskSize large = deskSizeAt(kLargeDesk, 144);
+  EXPECT_EQ(large.bitmapId, 10103u);
+  EXPECT_EQ(large.image, 48);
+  EXPECT_EQ(large.button, 54);
+  const DeskSize small = deskSizeAt(kSmallDesk, 192);
+  EXPECT_EQ(small.bitmapId, 20104u);
+  EXPECT_EQ(small.image, 32);
+  EXPECT_EQ(small.button, 36);
+  // 125 %: the 1x drawing, not a stretched one.
+  EXPECT_EQ(deskSizeAt(kLargeDesk, 120).image, 32);
+  EXPECT_EQ(deskSizeAt(kLargeDesk, 120).bitmapId, 103u);
+}
+
+TEST(BandsTables, BandSizesGrowWithTheDpiUnlimitedOnesStay) {
+  const BandMetrics strip = bandMetricsAt(BandKind::strip, 192);
+  EXPECT_EQ(strip.minX, 20);
+  EXPECT_EQ(strip.minY, 80);
+  EXPECT_EQ(strip.maxY, 80);
+  EXPECT_EQ(strip.maxX, kUnlimited);
+  const BandMetrics tree = bandMetricsAt(BandKind::tree, 144);
+  EXPECT_EQ(tree.minY, 15);
+  EXPECT_EQ(tree.maxX, kHalfSiteWidth);
+  EXPECT_EQ(tree.integralY, 1);
+  EXPECT_EQ(bandMetricsAt(BandKind::desk, 96).minX, bandMetrics(BandKind::desk).minX);
+}
+
 class BandsAdapterView : public testing::Test {
  protected:
   void SetUp() override {

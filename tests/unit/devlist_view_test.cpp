@@ -34,6 +34,9 @@ TEST(DevlistColumns, FixedWidthsAndTheRestOfTheWindow) {
   EXPECT_EQ(fixed, srv::kFixedColumnsWidth);
   EXPECT_EQ(srv::columnWidth(srv::kReportColumns[4], 600), 240);
   EXPECT_EQ(srv::columnWidth(srv::kReportColumns[1], 600), 115);
+  // At 144 DPI every fixed width is half as wide again; the last takes the rest.
+  EXPECT_EQ(srv::columnWidth(srv::kReportColumns[1], 900, 144), 173);
+  EXPECT_EQ(srv::columnWidth(srv::kReportColumns[4], 900, 144), 360);
 }
 
 TEST(DevlistSort, ArrangeSetsTheKeyAscendingAndHeadersToggle) {

@@ -56,6 +56,9 @@ TEST(ExplorerViews, UnknownViewsShowLargeIconsButAreNoView) {
   }
   EXPECT_EQ(lastColumnWidth(520), 160);
   EXPECT_EQ(lastColumnWidth(300), 0);
+  // At 192 DPI the fixed columns take 720 pixels.
+  EXPECT_EQ(lastColumnWidth(1040, 192), 320);
+  EXPECT_EQ(lastColumnWidth(700, 192), 0);
 }
 
 TEST(ExplorerRecords, TextsStopAtTheirFieldEvenWithoutTerminator) {

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "framework/scale.h"
 #include "framework/strings.h"
 #include "server/about.h"
 #include "server/about_res.h"
@@ -72,13 +73,16 @@ TEST_F(AboutBox, PictureKeepsItsColoursAndWhiteShowsTheFace) {
     EXPECT_EQ(pixel(dlg, x + 239, y + 71), GetSysColor(COLOR_BTNFACE));
     // Inside the adapter card: its own green, from the picture's palette.
     EXPECT_EQ(pixel(dlg, x + 8, y + 44), RGB(22, 104, 60));
-    // The title below the picture: its grey shadow and white face are on the screen.
+    // The title below the picture: a shadow in the scheme's 3-D shadow and a face that
+    // stands out from the dialog's (the 3-D highlight, or the text where that would not).
+    const COLORREF highlight = GetSysColor(COLOR_BTNHIGHLIGHT), text = GetSysColor(COLOR_BTNTEXT);
     bool shadow = false, face = false;
     for (int yy = y + 72; yy < frame.bottom; ++yy) {
       for (int xx = frame.left; xx < frame.right; ++xx) {
         COLORREF c = pixel(dlg, xx, yy);
-        shadow = shadow || c == RGB(178, 178, 178);
-        face = face || c == RGB(255, 255, 255);
+        shadow = shadow || c == GetSysColor(COLOR_BTNSHADOW);
+        face = face || ((c == highlight || c == text) &&
+                        fw::contrastRatio(c, GetSysColor(COLOR_BTNFACE)) >= 1.5);
       }
     }
     EXPECT_TRUE(shadow);

@@ -130,7 +130,7 @@ TEST_F(AdaptersheetSheet, SheetPopupsAndPageHelp) {
   EXPECT_TRUE(driver_.allDone());
 }
 
-TEST_F(AdaptersheetSheet, PicturesOverTheButtonFace) {
+TEST_F(AdaptersheetSheet, PicturesOverThePagesGround) {
   const inv::HostAdapterInfo adapter = makeAdapter();
   ha::CHAPropertySheet sheet(adapter, "Pictures", nullptr, 0);
   driver_.expect("Pictures", [&](HWND window) {
@@ -143,15 +143,17 @@ TEST_F(AdaptersheetSheet, PicturesOverTheButtonFace) {
     MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&area), 2);
     MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&line), 2);
     HDC dc = GetDC(page);
-    const COLORREF face = GetSysColor(COLOR_BTNFACE);
-    // Cyan around the card turns into the button face; the controller chip does not.
+    RECT client;
+    GetClientRect(page, &client);
+    const COLORREF face = GetPixel(dc, client.left + 2, client.bottom - 3);
+    // Cyan around the card shows the page's ground; the controller chip does not.
     EXPECT_EQ(GetPixel(dc, area.left + 1, area.top + 1), face);
     const COLORREF chip = GetPixel(dc, area.left + 50, area.top + 45);
     EXPECT_NE(chip, face);
     EXPECT_NE(chip, RGB(0, 255, 255));
     // The logo's red is transparent too.
     EXPECT_EQ(GetPixel(dc, line.left + 5, line.top), face);
-    EXPECT_EQ(GetPixel(dc, line.left + 5, line.top + 1), RGB(128, 128, 128));
+    EXPECT_EQ(GetPixel(dc, line.left + 5, line.top + 1), GetSysColor(COLOR_BTNSHADOW));
     ReleaseDC(page, dc);
     PostMessageA(window, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
   }, false);

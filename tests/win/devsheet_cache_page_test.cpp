@@ -553,8 +553,11 @@ TEST_F(DevsheetCachePage, ContextHelpAndSeparator) {
     GetWindowRect(GetDlgItem(page, IDC_DEV_SEPARATOR), &line);
     MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&line), 2);
     HDC dc = GetDC(page);
-    EXPECT_EQ(GetPixel(dc, line.left + 5, line.top), GetSysColor(COLOR_BTNFACE));
-    EXPECT_EQ(GetPixel(dc, line.left + 5, line.top + 1), RGB(128, 128, 128));
+    // Its red key shows the page's own ground; its grey is the scheme's 3-D shadow.
+    RECT client;
+    GetClientRect(page, &client);
+    EXPECT_EQ(GetPixel(dc, line.left + 5, line.top), GetPixel(dc, client.left + 2, client.bottom - 3));
+    EXPECT_EQ(GetPixel(dc, line.left + 5, line.top + 1), GetSysColor(COLOR_BTNSHADOW));
     ReleaseDC(page, dc);
   });
   srv::setHtmlHelpForTesting(nullptr);

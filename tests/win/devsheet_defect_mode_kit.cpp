@@ -158,7 +158,8 @@ bool separatorDrawn(HWND page) {
   GetWindowRect(GetDlgItem(page, IDC_DEV_SEPARATOR), &line);
   MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&line), 2);
   HDC dc = GetDC(page);
-  const bool drawn = GetPixel(dc, line.left + 5, line.top + 1) == RGB(128, 128, 128);
+  // The etched line's dark row in the scheme's 3-D shadow.
+  const bool drawn = GetPixel(dc, line.left + 5, line.top + 1) == GetSysColor(COLOR_BTNSHADOW);
   ReleaseDC(page, dc);
   return drawn;
 }

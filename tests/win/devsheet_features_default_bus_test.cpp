@@ -35,7 +35,8 @@ std::string drawnMarks(HWND page) {
     GetWindowRect(GetDlgItem(page, line.markId), &area);
     MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&area), 2);
     const COLORREF pixel = GetPixel(dc, area.left - 2 + 6, area.top - 2 + 9);
-    out += pixel == RGB(0, 128, 0) ? '1' : pixel == RGB(255, 255, 255) ? '0' : '?';
+    // The tick in the scheme's window text, an empty box in its window colour.
+    out += pixel == GetSysColor(COLOR_WINDOWTEXT) ? '1' : pixel == GetSysColor(COLOR_WINDOW) ? '0' : '?';
   }
   ReleaseDC(page, dc);
   return out;

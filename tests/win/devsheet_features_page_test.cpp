@@ -77,14 +77,17 @@ TEST(DevsheetFeaturesPage, ContextHelpOnLabelsAndMarks) {
     EXPECT_EQ(g_calls[1].command, srv::kHhTpHelpContextMenu);
     EXPECT_TRUE(isFeaturesTable(g_calls[1].data));
 
-    // The separator under the heading, its red key turned into the button face.
+    // The separator under the heading: its red key shows the page's ground, its grey is
+    // the scheme's 3-D shadow.
     UpdateWindow(page);
     RECT line;
     GetWindowRect(GetDlgItem(page, IDC_DEV_SEPARATOR), &line);
     MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&line), 2);
     HDC dc = GetDC(page);
-    EXPECT_EQ(GetPixel(dc, line.left + 5, line.top), GetSysColor(COLOR_BTNFACE));
-    EXPECT_EQ(GetPixel(dc, line.left + 5, line.top + 1), RGB(128, 128, 128));
+    RECT client;
+    GetClientRect(page, &client);
+    EXPECT_EQ(GetPixel(dc, line.left + 5, line.top), GetPixel(dc, client.left + 2, client.bottom - 3));
+    EXPECT_EQ(GetPixel(dc, line.left + 5, line.top + 1), GetSysColor(COLOR_BTNSHADOW));
     ReleaseDC(page, dc);
     PostMessageA(window, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
   }, false);

@@ -123,8 +123,8 @@ TEST_F(DevsheetSheet, ContextHelpAndPictures) {
     EXPECT_EQ(g_calls[1].command, srv::kHhTpHelpContextMenu);
     EXPECT_TRUE(isGeneralTable(g_calls[1].data));
 
-    // The disk picture at the top-left of its area, its cyan turned into the button face;
-    // the separator's red likewise.
+    // The disk picture at the top-left of its area, its cyan showing the page's ground
+    // (the face, or a theme's page body); the separator's red likewise.
     UpdateWindow(page);
     RECT area, line;
     GetWindowRect(GetDlgItem(page, IDC_DEV_PICTURE), &area);
@@ -132,17 +132,15 @@ TEST_F(DevsheetSheet, ContextHelpAndPictures) {
     MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&area), 2);
     MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&line), 2);
     HDC dc = GetDC(page);
-    const COLORREF face = GetSysColor(COLOR_BTNFACE);
-    EXPECT_EQ(GetPixel(dc, area.left + 1, area.top + 1), face);
-    // ... and the page around it is the button face too, themed or not.
     RECT client;
     GetClientRect(page, &client);
-    EXPECT_EQ(GetPixel(dc, client.left + 2, client.bottom - 3), face);
+    const COLORREF face = GetPixel(dc, client.left + 2, client.bottom - 3);
+    EXPECT_EQ(GetPixel(dc, area.left + 1, area.top + 1), face);
     const COLORREF box = GetPixel(dc, area.left + 48, area.top + 60);
     EXPECT_NE(box, face);
     EXPECT_NE(box, RGB(0, 255, 255));
     EXPECT_EQ(GetPixel(dc, line.left + 5, line.top), face);
-    EXPECT_EQ(GetPixel(dc, line.left + 5, line.top + 1), RGB(128, 128, 128));
+    EXPECT_EQ(GetPixel(dc, line.left + 5, line.top + 1), GetSysColor(COLOR_BTNSHADOW));
     ReleaseDC(page, dc);
     PostMessageA(window, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
   }, false);

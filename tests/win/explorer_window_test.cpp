@@ -234,10 +234,15 @@ TEST_F(ExplorerWindow, ContextMenusForItemsAndBackground) {
     EXPECT_EQ(background.ids, (std::vector<UINT>{0, 0}));  // "View" and "Arrange Icons"
     EXPECT_EQ(background.checkedView, static_cast<UINT>(ID_VIEW_DETAILS));
 
-    // The keyboard's context menu key: no point, so the background menu, selection or not.
+    // The keyboard's context menu key (no point): the selected item's menu, below the
+    // item; with nothing selected, the background menu.
     ShownMenu keyboard = contextMenu(w, {-1, -1});
     ASSERT_TRUE(keyboard.shown);
-    EXPECT_EQ(keyboard.ids, (std::vector<UINT>{0, 0}));
+    EXPECT_EQ(keyboard.ids, (std::vector<UINT>{ID_FILE_OPEN, 0, ID_ITEM_PROPERTIES, ID_ITEM_SELDARN}));
+    ListView_SetItemState(list(w), -1, 0, LVIS_SELECTED);
+    ShownMenu nothingSelected = contextMenu(w, {-1, -1});
+    ASSERT_TRUE(nothingSelected.shown);
+    EXPECT_EQ(nothingSelected.ids, (std::vector<UINT>{0, 0}));
   });
 }
 

@@ -69,7 +69,7 @@ bool selectable(HBITMAP bitmap) {
   return ok;
 }
 
-TEST(DrawTransparentBitmap, KeyColourBecomesButtonFaceOthersStay) {
+TEST(DrawTransparentBitmap, KeyColourLeavesTheGroundOthersStay) {
   Canvas source(4, 3, kGround);
   HBITMAP picture = pictureBitmap(source);
   Canvas target(12, 10, kGround);
@@ -79,14 +79,14 @@ TEST(DrawTransparentBitmap, KeyColourBecomesButtonFaceOthersStay) {
 
   srv::drawTransparentBitmap(target.dc(), 3, 5, picture, kRed);
 
-  const COLORREF face = GetSysColor(COLOR_BTNFACE);
+  // Key pixels leave what the target shows (a themed page body, not only the face).
   for (int y = 0; y < 10; ++y) {
     for (int x = 0; x < 12; ++x) {
       bool inside = x >= 3 && x < 7 && y >= 5 && y < 8;
       COLORREF expected = kGround;
       if (inside) {
         COLORREF p = kPicture[y - 5][x - 3];
-        expected = p == kRed ? face : p;
+        expected = p == kRed ? kGround : p;
       }
       EXPECT_EQ(target.at(x, y), expected) << x << "," << y;
     }
@@ -108,11 +108,26 @@ TEST(DrawTransparentBitmap, AbsentBitmapDrawsNothingAndOtherKeysWork) {
   Canvas source(4, 3, kGround);
   HBITMAP picture = pictureBitmap(source);
   srv::drawTransparentBitmap(target.dc(), 0, 0, picture, kCyan);
-  const COLORREF face = GetSysColor(COLOR_BTNFACE);
-  EXPECT_EQ(target.at(0, 1), face);
-  EXPECT_EQ(target.at(2, 1), face);
+  EXPECT_EQ(target.at(0, 1), kGround);
+  EXPECT_EQ(target.at(2, 1), kGround);
   EXPECT_EQ(target.at(0, 0), kRed);
   EXPECT_EQ(target.at(1, 1), RGB(0, 0, 0));
+}
+
+// A colour that stands for a scheme colour is shown in the scheme's colour; others stay.
+TEST(DrawTransparentBitmap, RoleColoursTakeTheSchemesColour) {
+  Canvas source(4, 3, kGround);
+  HBITMAP picture = pictureBitmap(source);
+  Canvas target(4, 3, kGround);
+  const srv::SchemeColour roles[] = {{RGB(255, 255, 255), COLOR_WINDOWTEXT},
+                                     {RGB(0, 0, 255), COLOR_HIGHLIGHT}};
+  srv::drawTransparentBitmap(target.dc(), 0, 0, picture, kRed, roles);
+  EXPECT_EQ(target.at(3, 0), GetSysColor(COLOR_WINDOWTEXT));
+  EXPECT_EQ(target.at(2, 2), GetSysColor(COLOR_WINDOWTEXT));
+  EXPECT_EQ(target.at(2, 0), GetSysColor(COLOR_HIGHLIGHT));
+  EXPECT_EQ(target.at(1, 2), GetSysColor(COLOR_HIGHLIGHT));
+  EXPECT_EQ(target.at(1, 0), RGB(0, 255, 0));
+  EXPECT_EQ(target.at(0, 0), kGround);
 }
 
 // Fills the process's GDI handle table up to a little headroom, so that an object
@@ -143,13 +158,12 @@ TEST(DrawTransparentBitmap, RepeatedDrawingHoldsNoGdiObjects) {
   Canvas source(4, 3, kGround);
   HBITMAP picture = pictureBitmap(source);
   Canvas target(8, 8, kGround);
-  const COLORREF face = GetSysColor(COLOR_BTNFACE);
   GdiPressure pressure(24);
   ASSERT_TRUE(pressure.full());
   for (int i = 0; i < 100; ++i) {
-    SetPixel(target.dc(), 1, 1, kGround);
+    SetPixel(target.dc(), 2, 1, kGround);
     srv::drawTransparentBitmap(target.dc(), 1, 1, picture, kRed);
-    ASSERT_EQ(target.at(1, 1), face) << "draw " << i;
+    ASSERT_EQ(target.at(2, 1), kPicture[0][1]) << "draw " << i;
   }
 }
 
@@ -192,10 +206,9 @@ TEST(DibImage, PaletteBitmapLoadsWithItsColourTableAsPalette) {
   ReleaseDC(nullptr, screen);
   Canvas target(6, 5, kGround);
   srv::drawTransparentBitmap(target.dc(), 1, 1, image.bitmap(), kCyan);
-  const COLORREF face = GetSysColor(COLOR_BTNFACE);
   for (int y = 0; y < 3; ++y)
     for (int x = 0; x < 4; ++x)
-      EXPECT_EQ(target.at(x + 1, y + 1), kPicture[y][x] == kCyan ? face : kPicture[y][x])
+      EXPECT_EQ(target.at(x + 1, y + 1), kPicture[y][x] == kCyan ? kGround : kPicture[y][x])
           << x << "," << y;
 
   // Selecting the palette hands back the one it replaced.

@@ -1,0 +1,37 @@
+# orv_manifest(target NAME name KIND program|module DESCRIPTION text [LEVEL level])
+#   LEVEL is a program's requested execution level (asInvoker unless given).
+#   Writes <name>.manifest for this build's width into the target's binary folder and
+#   lets the target's resource script find it by that name: a program includes it as
+#   resource 1, a DLL as resource 2. The scripts include it under ORV_WITH_MANIFEST, so
+#   that test programs which compile a deliverable's script keep their own setting.
+function(orv_manifest target)
+  if(NOT ORV_WINDOWS)
+    return()
+  endif()
+  cmake_parse_arguments(A "" "NAME;KIND;DESCRIPTION;LEVEL" "" ${ARGN})
+  if(A_LEVEL)
+    set(ORV_MANIFEST_LEVEL ${A_LEVEL})
+  else()
+    set(ORV_MANIFEST_LEVEL asInvoker)
+  endif()
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(ORV_MANIFEST_ARCH amd64)
+  else()
+    set(ORV_MANIFEST_ARCH x86)
+  endif()
+  set(ORV_MANIFEST_NAME ${A_NAME})
+  set(ORV_MANIFEST_VERSION ${PROJECT_VERSION})
+  set(ORV_MANIFEST_DESCRIPTION ${A_DESCRIPTION})
+  set(_dir ${CMAKE_CURRENT_BINARY_DIR}/manifest)
+  string(TOLOWER ${A_NAME} _file)
+  configure_file(${CMAKE_SOURCE_DIR}/resources/manifests/${A_KIND}.manifest.in
+                 ${_dir}/${_file}.manifest @ONLY)
+  target_include_directories(${target} PRIVATE ${_dir})
+  target_compile_definitions(${target} PRIVATE ORV_WITH_MANIFEST)
+  get_target_property(_sources ${target} SOURCES)
+  foreach(source ${_sources})
+    if(source MATCHES "\\.rc$")
+      set_property(SOURCE ${source} APPEND PROPERTY OBJECT_DEPENDS ${_dir}/${_file}.manifest)
+    endif()
+  endforeach()
+endfunction()
