@@ -1,6 +1,7 @@
 #include "adaptersheet/adaptersheet.h"
 
 #include <cstring>
+#include <string>
 
 #include <oleacc.h>
 
@@ -53,6 +54,44 @@ HFONT createHeadingFont(HWND sheet) {
                      "Arial");
 }
 
+void fitHeading(HWND page, int id) {
+  // Dialog units do not grow exactly with the heading font at every DPI, so a long adapter
+  // name may outgrow the label's one line and wrap to a line nobody sees. Such a label
+  // takes the page's width (margins kept as on its left) instead.
+  HWND label = GetDlgItem(page, id);
+  const int length = label ? GetWindowTextLengthA(label) : 0;
+  if (length <= 0) return;
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  GetWindowTextA(label, text.data(), length + 1);
+  HDC dc = GetDC(label);
+  if (!dc) return;
+  SIZE extent = {};
+  BOOL measured;
+  {
+    srv::Selection selection(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
+    measured = GetTextExtentPoint32A(dc, text.c_str(), length, &extent);
+  }
+  ReleaseDC(label, dc);
+  RECT box = {};
+  GetWindowRect(label, &box);
+  MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&box), 2);
+  // The sheet sizes its pages to its tab's display area, which may be wider than the
+  // page's template at this point.
+  RECT client = {};
+  GetClientRect(page, &client);
+  if (HWND tab = PropSheet_GetTabControl(GetParent(page))) {
+    RECT area = {};
+    GetClientRect(tab, &area);
+    TabCtrl_AdjustRect(tab, FALSE, &area);
+    if (area.right - area.left > client.right) client.right = area.right - area.left;
+  }
+  const int width = box.right - box.left;
+  const int widest = client.right - 2 * box.left;
+  if (!measured || extent.cx <= width || widest <= width) return;
+  SetWindowPos(label, nullptr, 0, 0, widest, box.bottom - box.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // ---- the sheet ----
 
 CHAPropertySheet::CHAPropertySheet(const inv::HostAdapterInfo& adapter, const std::string& title,
@@ -95,6 +134,7 @@ BOOL CHAPage::onInitDialog() {
   auto* owner = static_cast<CHAPropertySheet*>(sheet());
   HFONT font = owner ? owner->headingFont() : nullptr;
   if (font) SendDlgItemMessageA(hwnd(), IDC_HA_HEADING, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  fitHeading(hwnd(), IDC_HA_HEADING);
   logo_.reset(fw::loadPicture(fw::resourceModule(), IDB_HA_LOGO, fw::dpiOf(hwnd())));
   return TRUE;
 }

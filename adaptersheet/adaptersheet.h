@@ -25,6 +25,8 @@ class CHAPciPage;
 // The semi-bold "Arial" heading font measured with the sheet's dialog font; null when it
 // could not be made. The caller owns it.
 HFONT createHeadingFont(HWND sheet);
+// Widens a page's one-line heading label to the page when its text does not fit.
+void fitHeading(HWND page, int id);
 
 class CHAPropertySheet : public fw::PropertySheet {
  public:

@@ -118,6 +118,7 @@ BOOL CSeePage::onInitDialog() {
   HFONT font = owner() ? owner()->headingFont() : nullptr;
   if (font)
     SendDlgItemMessageA(hwnd(), IDC_SEE_HEADING, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  ha::fitHeading(hwnd(), IDC_SEE_HEADING);
   logo_.reset(loadLogo(hwnd()));
   if (!configurationRead()) srv::disableChildren(hwnd());
   return TRUE;

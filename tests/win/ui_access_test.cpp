@@ -83,28 +83,30 @@ bool within(DWORD milliseconds, const std::function<bool()>& condition) {
   }
 }
 
+struct TitleSearch {
+  DWORD pid;
+  std::string suffix;
+  HWND found;
+};
+
+BOOL CALLBACK matchTitle(HWND w, LPARAM data) {
+  auto* s = reinterpret_cast<TitleSearch*>(data);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(w, &owner);
+  if (owner != s->pid || !IsWindowVisible(w)) return TRUE;
+  const std::string title = orvtest::windowTitle(w);
+  if (title.size() >= s->suffix.size() &&
+      title.compare(title.size() - s->suffix.size(), s->suffix.size(), s->suffix) == 0) {
+    s->found = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 // A visible top-level window of the process whose title ends with suffix.
 HWND windowEndingWith(DWORD pid, const std::string& suffix) {
-  struct Search {
-    DWORD pid;
-    std::string suffix;
-    HWND found;
-  } search = {pid, suffix, nullptr};
-  EnumWindows(
-      [](HWND w, LPARAM data) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(data);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(w, &owner);
-        if (owner != s->pid || !IsWindowVisible(w)) return TRUE;
-        const std::string title = orvtest::windowTitle(w);
-        if (title.size() >= s->suffix.size() &&
-            title.compare(title.size() - s->suffix.size(), s->suffix.size(), s->suffix) == 0) {
-          s->found = w;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  TitleSearch search = {pid, suffix, nullptr};
+  EnumWindows(matchTitle, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 

@@ -154,19 +154,18 @@ RECT opaqueBounds(HMODULE module, UINT id, COLORREF key) {
   return b.right > b.left ? b : RECT{};
 }
 
+namespace {
+DWORD WINAPI readInApartment(void* data) {
+  CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  (*static_cast<const std::function<void()>*>(data))();
+  CoUninitialize();
+  return 0;
+}
+}  // namespace
+
 void readFromAnotherApartment(const std::function<void()>& read) {
-  struct Job {
-    const std::function<void()>* read;
-  } job = {&read};
-  HANDLE thread = CreateThread(
-      nullptr, 0,
-      [](void* data) -> DWORD {
-        CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-        (*static_cast<Job*>(data)->read)();
-        CoUninitialize();
-        return 0;
-      },
-      &job, 0, nullptr);
+  HANDLE thread = CreateThread(nullptr, 0, readInApartment,
+                               const_cast<std::function<void()>*>(&read), 0, nullptr);
   if (!thread) return;
   // The windows read live on this thread: it answers their messages until the reader ends.
   for (;;) {

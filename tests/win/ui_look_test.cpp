@@ -38,6 +38,7 @@ constexpr char kTitle[] = "Velmora SCSI Explorer";
 constexpr int kDeviceList = 1003;
 constexpr int kDeviceDetails = 32791, kDeviceProperties = 32771, kDeviceClose = 32786;
 constexpr int kDevicePicture = 1598, kSeparator = 1238, kAdapterPicture = 1597, kPciList = 1279;
+constexpr int kHeading = 1516;
 constexpr int kShowAllDevices = 1138, kAllSettings = 1161, kAboutVersion = 1229, kAboutFrame = 1304;
 constexpr UINT kDiskPicture = 1047, kAdapterPicture256 = 1043, kSupportedMark = 1060;
 constexpr UINT kNotSupportedMark = 1061, kSeparatorPicture = 1067;
@@ -229,11 +230,29 @@ void deviceSheet(HWND sheet) {
   orvtest::pressButton(sheet, IDCANCEL);
 }
 
+// The heading's text, in its own font, on the label's one line (a second line is cut off).
+void expectHeadingOnOneLine(HWND page, const std::string& name) {
+  HWND label = GetDlgItem(page, kHeading);
+  ASSERT_NE(label, nullptr) << name;
+  const std::string text = orvtest::windowTitle(label);
+  RECT box = {};
+  GetClientRect(label, &box);
+  RECT needed = box;
+  HDC dc = GetDC(label);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
+  DrawTextA(dc, text.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+  SelectObject(dc, old);
+  ReleaseDC(label, dc);
+  EXPECT_LE(needed.bottom - needed.top, box.bottom - box.top)
+      << name << ": \"" << text << "\" wraps in a label " << box.right << " wide";
+}
+
 void adapterSheet(HWND sheet) {
   HWND page = showPage(sheet, 0);
   orvtest::saveScreenshot(sheet, "adapter_general");
   const Capture c = capture(page);
   checkSeparator(page, c, "adapter General");
+  expectHeadingOnOneLine(page, "adapter General");
   const RECT area = childRect(page, GetDlgItem(page, kAdapterPicture));
   expectFittedPicture(boundsOf(c, area, commonColour(c, area)), kAdapterPicture256, kCyan,
                       {area.right - area.left, area.bottom - area.top}, "adapter picture");
@@ -250,6 +269,7 @@ void seldarnSheet(HWND sheet) {
     HWND page = showPage(sheet, i);
     orvtest::saveScreenshot(sheet, names[i]);
     checkSeparator(page, capture(page), names[i]);
+    expectHeadingOnOneLine(page, names[i]);
   }
   HWND config = showPage(sheet, 2);
   orvtest::pressButton(config, kShowAllDevices);
