@@ -12,7 +12,7 @@ namespace {
 constexpr int kProbeBurst = 3000;
 constexpr size_t kGdiTableEntries = 0x10000;
 
-// One entry of the GDI handle table as Wine lays it out (24 bytes); the entry's type
+// One entry of the GDI handle table as Wine lays it out (24 bytes in both widths); its type
 // byte is zero for a free slot.
 #pragma pack(push, 1)
 struct GdiEntry {
@@ -31,6 +31,10 @@ const GdiEntry* gdiTable() {
   const uint8_t* peb = nullptr;
   asm("movl %%fs:0x30, %0" : "=r"(peb));
   return *reinterpret_cast<const GdiEntry* const*>(peb + 0x94);
+#elif defined(__x86_64__)
+  const uint8_t* peb = nullptr;
+  asm("movq %%gs:0x60, %0" : "=r"(peb));
+  return *reinterpret_cast<const GdiEntry* const*>(peb + 0xF8);
 #else
   return nullptr;
 #endif
