@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "framework/pixels.h"
 #include "framework/scale.h"
 
 namespace fw {
@@ -114,13 +115,7 @@ bool readableUnderText(const std::string& path) {
   const int width = info.bmWidth, height = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
   std::vector<uint32_t> pixels(static_cast<size_t>(width > 0 ? width : 0) *
                                static_cast<size_t>(height > 0 ? height : 0));
-  BITMAPINFO format = {};
-  format.bmiHeader.biSize = sizeof format.bmiHeader;
-  format.bmiHeader.biWidth = width;
-  format.bmiHeader.biHeight = -height;
-  format.bmiHeader.biPlanes = 1;
-  format.bmiHeader.biBitCount = 32;
-  format.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO format = pixelFormat(width, height);
   HDC screen = GetDC(nullptr);
   const bool read = !pixels.empty() && screen &&
                     GetDIBits(screen, picture, 0, static_cast<UINT>(height), pixels.data(), &format,

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "framework/pixels.h"
 #include "framework/scale.h"
 
 namespace srv {
@@ -9,17 +10,6 @@ namespace {
 
 constexpr COLORREF kEtchedLineKey = RGB(255, 0, 0);
 
-// A 32-bit top-down DIB of width x height, for pixels read and written as 0x00RRGGBB.
-BITMAPINFO pixelFormat(int width, int height) {
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  return info;
-}
 
 }  // namespace
 
@@ -40,7 +30,7 @@ void drawTransparentBitmap(HDC dc, int x, int y, HBITMAP bitmap, COLORREF keyCol
   if (width <= 0 || height <= 0) return;
 
   // The picture's pixels, in its own colours whatever the display's depth.
-  BITMAPINFO format = pixelFormat(width, height);
+  BITMAPINFO format = fw::pixelFormat(width, height);
   const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
   std::vector<uint32_t> picture(count);
   HDC screen = GetDC(nullptr);
