@@ -15,14 +15,14 @@
 #include "bands/command_text.h"
 #include "bands/gastrel_res.h"
 #include "bands/strip_layout.h"
+#include "contract/app_descriptor.h"
 #include "framework/accessible.h"
 #include "framework/classfactory.h"
-#include "framework/dpi.h"
 #include "framework/comptr.h"
+#include "framework/dpi.h"
 #include "framework/module.h"
 #include "framework/regkey.h"
 #include "framework/strings.h"
-#include "server/applist.h"
 
 namespace bands {
 namespace {

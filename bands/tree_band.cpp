@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "bands/adapter_view.h"
 #include "bands/band_object.h"
 #include "bands/gastrel_res.h"
+#include "contract/adapter_view.h"
 #include "framework/accessible.h"
 #include "framework/classfactory.h"
 #include "framework/dpi.h"
-#include "framework/scale.h"
 #include "framework/module.h"
+#include "framework/scale.h"
 #include "framework/strings.h"
 
 namespace bands {

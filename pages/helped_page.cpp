@@ -1,4 +1,6 @@
-#include "server/helped_page.h"
+#include "pages/helped_page.h"
+
+#include "pages/drawing.h"
 
 namespace srv {
 
@@ -12,6 +14,12 @@ RECT HelpedPage::controlRect(int id) const {
   GetWindowRect(control, &rect);
   MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&rect), 2);
   return rect;
+}
+
+void HelpedPage::paintSeparator(HDC dc, int controlId, HBITMAP separator) const {
+  if (!separator || !item(controlId)) return;
+  const RECT line = controlRect(controlId);
+  drawEtchedLine(dc, line.left, line.top, separator);
 }
 
 INT_PTR HelpedPage::handleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
