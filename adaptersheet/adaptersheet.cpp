@@ -74,11 +74,7 @@ BOOL CHAPage::onInitDialog() {
   return TRUE;
 }
 
-void CHAPage::paint(HDC dc) {
-  if (!item(IDC_HA_LOGO)) return;
-  const RECT area = controlRect(IDC_HA_LOGO);
-  srv::drawEtchedLine(dc, area.left, area.top, logo_.get());
-}
+void CHAPage::paint(HDC dc) { paintEtched(dc, IDC_HA_LOGO, logo_.get()); }
 
 // ---- General ----
 

@@ -145,7 +145,7 @@ bool CDevCachePage::confirmWriteCache() {
 }
 
 void CDevCachePage::paint(HDC dc) {
-  paintSeparator(dc, IDC_DEV_SEPARATOR, separator_.get());
+  paintEtched(dc, IDC_DEV_SEPARATOR, separator_.get());
 }
 
 }  // namespace dev

@@ -77,7 +77,7 @@ DefectOutcome CDevDefectPage::read(scsi::DefectList list, uint8_t* buffer) {
 }
 
 void CDevDefectPage::paint(HDC dc) {
-  paintSeparator(dc, IDC_DEV_SEPARATOR, separator_.get());
+  paintEtched(dc, IDC_DEV_SEPARATOR, separator_.get());
 }
 
 }  // namespace dev

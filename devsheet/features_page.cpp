@@ -112,7 +112,7 @@ void CDevScsiPage::paint(HDC dc) {
     const RECT area = controlRect(IDC_DEV_RATE_MARK);
     drawMark(dc, IDC_DEV_RATE_MARK, true, {area.left, area.top});
   }
-  paintSeparator(dc, IDC_DEV_SEPARATOR, separator_.get());
+  paintEtched(dc, IDC_DEV_SEPARATOR, separator_.get());
 }
 
 INT_PTR CDevScsiPage::handleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {

@@ -91,7 +91,7 @@ void CDevGeneralPage::paint(HDC dc) {
     const RECT area = controlRect(IDC_DEV_PICTURE);
     picture_.draw(dc, area.left, area.top);
   }
-  paintSeparator(dc, IDC_DEV_SEPARATOR, separator_.get());
+  paintEtched(dc, IDC_DEV_SEPARATOR, separator_.get());
 }
 
 INT_PTR CDevGeneralPage::handleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {

@@ -126,7 +126,7 @@ bool CDevModePage::sense(uint8_t pageCode, uint8_t pageControl, uint8_t* buffer)
 }
 
 void CDevModePage::paint(HDC dc) {
-  paintSeparator(dc, IDC_DEV_SEPARATOR, separator_.get());
+  paintEtched(dc, IDC_DEV_SEPARATOR, separator_.get());
 }
 
 }  // namespace dev

@@ -16,10 +16,10 @@ RECT HelpedPage::controlRect(int id) const {
   return rect;
 }
 
-void HelpedPage::paintSeparator(HDC dc, int controlId, HBITMAP separator) const {
-  if (!separator || !item(controlId)) return;
-  const RECT line = controlRect(controlId);
-  drawEtchedLine(dc, line.left, line.top, separator);
+void HelpedPage::paintEtched(HDC dc, int controlId, HBITMAP picture) const {
+  if (!picture || !item(controlId)) return;
+  const RECT area = controlRect(controlId);
+  drawEtchedLine(dc, area.left, area.top, picture);
 }
 
 INT_PTR HelpedPage::handleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {

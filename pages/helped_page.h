@@ -21,9 +21,10 @@ class HelpedPage : public fw::PropertyPage {
   virtual void paint(HDC dc) {}
   // A control's rectangle in page coordinates; empty when there is no such control.
   RECT controlRect(int id) const;
-  // The separator picture at the top-left of its placeholder control, its red transparent
-  // and its lines in the scheme's 3-D colours; nothing without the control or the picture.
-  void paintSeparator(HDC dc, int controlId, HBITMAP separator) const;
+  // A separator or corner-logo picture at the top-left of its placeholder control, its red
+  // transparent and its lines in the scheme's 3-D colours; nothing without the control or
+  // the picture.
+  void paintEtched(HDC dc, int controlId, HBITMAP picture) const;
 
  private:
   const HelpPair* helpPairs_;
