@@ -8,7 +8,6 @@
 #include "biosconfig/see_common.h"
 #include "framework/dpi.h"
 #include "framework/strings.h"
-#include "server/module_res.h"
 
 namespace bios {
 namespace {

@@ -6,7 +6,6 @@
 #include "biosconfig/biosconfig_res.h"
 #include "biosconfig/see_common.h"
 #include "framework/strings.h"
-#include "server/module_res.h"
 
 namespace bios {
 namespace {
