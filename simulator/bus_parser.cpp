@@ -28,26 +28,6 @@ ParseResult BusReader::run(std::string_view text) {
 
 namespace {
 
-// Whether a key of `section` may stand here; fails with where it belongs when not.
-bool inPlace(BusReader& r, Section section) {
-  switch (section) {
-    case Section::Anywhere: return true;
-    case Section::InAdapter:
-    case Section::Adapter:
-      if (!r.adapter) return r.fail(quote(r.key()) + " outside an adapter section");
-      if (section == Section::Adapter && r.device) {
-        return r.fail("adapter key " + quote(r.key()) +
-                      " after a device: adapter keys come before the adapter's devices");
-      }
-      return true;
-    case Section::Bus:
-      return r.adapter ? r.fail(quote(r.key()) + " belongs before the first adapter") : true;
-    case Section::Device:
-      return r.device ? true : r.fail(quote(r.key()) + " outside a device section");
-  }
-  return true;
-}
-
 bool isOpen(const BusReader& r, Section section) {
   switch (section) {
     case Section::Anywhere: return true;
@@ -57,6 +37,19 @@ bool isOpen(const BusReader& r, Section section) {
     case Section::Device: return r.device != nullptr;
   }
   return false;
+}
+
+// Whether a key of `section` may stand here; fails with where it belongs when not.
+bool inPlace(BusReader& r, Section section) {
+  if (isOpen(r, section)) return true;
+  const std::string key = quote(r.key());
+  switch (section) {
+    case Section::Bus: return r.fail(key + " belongs before the first adapter");
+    case Section::Device: return r.fail(key + " outside a device section");
+    default:
+      if (!r.adapter) return r.fail(key + " outside an adapter section");
+      return r.fail("adapter key " + key + " after a device: adapter keys come before the adapter's devices");
+  }
 }
 
 }  // namespace
