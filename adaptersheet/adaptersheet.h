@@ -23,10 +23,6 @@ namespace ha {
 class CHAGeneralPage;
 class CHAPciPage;
 
-// The heading helpers by their former names, for the pages not yet moved to pages/.
-using srv::createHeadingFont;
-using srv::fitHeading;
-
 class CHAPropertySheet : public fw::PropertySheet {
  public:
   // adapter must stay valid while the sheet is open.

@@ -9,6 +9,7 @@
 
 #include "bands/band_object.h"
 #include "bands/gastrel_res.h"
+#include "client/device_icons.h"
 #include "contract/adapter_view.h"
 #include "framework/accessible.h"
 #include "framework/classfactory.h"
@@ -105,12 +106,7 @@ void TreeBand::buildImageLists() {
   const int largeSide[2] = {fw::systemMetric(SM_CXICON, dpi), fw::systemMetric(SM_CYICON, dpi)};
   small_ = ImageList_Create(smallSide[0], smallSide[1], ILC_COLORDDB | ILC_MASK, 12, 0);
   large_ = ImageList_Create(largeSide[0], largeSide[1], ILC_COLORDDB | ILC_MASK, 12, 0);
-  for (short type : kTreeIconTypes) {
-    // Shared icons of the server: never destroyed here.
-    HICON icon = reinterpret_cast<HICON>(static_cast<INT_PTR>(corvath().GetDeviceIcon(type)));
-    if (small_) ImageList_AddIcon(small_, icon);
-    if (large_) ImageList_AddIcon(large_, icon);
-  }
+  addDeviceIcons(corvath(), kTreeIconTypes, small_, large_);
 }
 
 void TreeBand::fill() {

@@ -9,7 +9,7 @@
 
 #include "biosconfig/config_logic.h"
 #include "framework/dialog.h"
-#include "server/drawing.h"
+#include "pages/drawing.h"
 
 namespace bios {
 

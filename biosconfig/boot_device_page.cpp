@@ -4,6 +4,7 @@
 
 #include "biosconfig/biosconfig_res.h"
 #include "biosconfig/see_common.h"
+#include "contract/record_text.h"
 #include "framework/strings.h"
 
 namespace bios {
@@ -14,7 +15,7 @@ CSeeBootDev::CSeeBootDev(HostAdapterInfo& adapter)
 std::vector<std::string> CSeeBootDev::cardTexts() const {
   std::vector<std::string> texts;
   for (int j : qualifyingLabels(adapter_))
-    texts.push_back(fixedText(adapter_.labels[j].text, sizeof adapter_.labels[j].text));
+    texts.push_back(inv::recordText(adapter_.labels[j].text));
   return texts;
 }
 

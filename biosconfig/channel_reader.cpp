@@ -3,6 +3,7 @@
 #include "biosconfig/biosconfig_res.h"
 #include "biosconfig/eeprom_config.h"
 #include "biosconfig/see_common.h"
+#include "contract/record_text.h"
 #include "framework/msgbox.h"
 #include "framework/strings.h"
 #include "scsi/miniport_channel.h"
@@ -18,7 +19,7 @@ class ChannelReader : public EepromReader {
   void reportFailure(const HostAdapterInfo& adapter) override {
     fw::messageBoxText(nullptr,
                        fw::formatString(IDS_SEE_READ_FAILED,
-                                        fixedText(adapter.displayName, sizeof adapter.displayName).c_str()),
+                                        inv::recordText(adapter.displayName).c_str()),
                        IDS_SEE_CAPTION, MB_OK | MB_ICONEXCLAMATION);
   }
 

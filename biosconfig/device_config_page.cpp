@@ -5,6 +5,7 @@
 #include "biosconfig/all_device_dialog.h"
 #include "biosconfig/biosconfig_res.h"
 #include "biosconfig/see_common.h"
+#include "contract/record_text.h"
 #include "framework/msgbox.h"
 #include "framework/strings.h"
 
@@ -22,8 +23,8 @@ BOOL CSeeScsiDev::onInitDialog() {
     const inv::DeviceInfo* d = deviceAt(adapter_, t);
     devices.push_back(
         d ? fw::formatString(IDS_SEE_DEVICE_ITEM, unsigned{d->target},
-                             fixedText(d->vendor, sizeof d->vendor).c_str(),
-                             fixedText(d->product, sizeof d->product).c_str())
+                             inv::recordText(d->vendor).c_str(),
+                             inv::recordText(d->product).c_str())
           : fw::formatString(IDS_SEE_DEVICE_ITEM, unsigned(t), none.c_str(), ""));
   }
   fillCombo(IDC_SEE_DEVICE, devices);

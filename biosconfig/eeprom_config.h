@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "inventory/records.h"
+#include "contract/records.h"
 
 namespace bios {
 

@@ -3,13 +3,7 @@
 
 #include <windows.h>
 
-#include <cstddef>
-#include <string>
-
 namespace bios {
-
-// The text of a fixed record field: up to its first NUL, never beyond the field.
-std::string fixedText(const char* text, size_t size);
 
 // The corner logo drawn for the window's scale.
 HBITMAP loadLogo(HWND window);

@@ -2,18 +2,19 @@
 
 #include <commctrl.h>
 
-#include "adaptersheet/adaptersheet.h"
 #include "biosconfig/biosconfig_res.h"
 #include "biosconfig/see_common.h"
+#include "contract/record_text.h"
 #include "framework/strings.h"
+#include "pages/heading.h"
 
 namespace bios {
 namespace {
 
 std::string headingText(const HostAdapterInfo& adapter) {
   return fw::formatString(
-      IDS_SEE_HEADING, fixedText(adapter.adapterIdentifier, sizeof adapter.adapterIdentifier).c_str(),
-      fixedText(adapter.displayName, sizeof adapter.displayName).c_str());
+      IDS_SEE_HEADING, inv::recordText(adapter.adapterIdentifier).c_str(),
+      inv::recordText(adapter.displayName).c_str());
 }
 
 }  // namespace
@@ -29,16 +30,14 @@ BOOL CSeePage::onInitDialog() {
   HFONT font = owner() ? owner()->headingFont() : nullptr;
   if (font)
     SendDlgItemMessageA(hwnd(), IDC_SEE_HEADING, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  ha::fitHeading(hwnd(), IDC_SEE_HEADING);
+  srv::fitHeading(hwnd(), IDC_SEE_HEADING);
   logo_.reset(loadLogo(hwnd()));
   if (!configurationRead()) srv::disableChildren(hwnd());
   return TRUE;
 }
 
 void CSeePage::paint(HDC dc) {
-  if (!item(IDC_SEE_LOGO)) return;
-  const RECT area = controlRect(IDC_SEE_LOGO);
-  srv::drawEtchedLine(dc, area.left, area.top, logo_.get());
+  paintEtched(dc, IDC_SEE_LOGO, logo_.get());
 }
 
 void CSeePage::fillCombo(int id, const std::vector<std::string>& items) {

@@ -8,10 +8,10 @@
 
 #include "biosconfig/config_logic.h"
 #include "biosconfig/seldarn_sheet.h"
-#include "inventory/records.h"
-#include "server/drawing.h"
-#include "server/help_tables.h"
-#include "server/helped_page.h"
+#include "contract/records.h"
+#include "pages/drawing.h"
+#include "pages/help_tables.h"
+#include "pages/helped_page.h"
 
 namespace bios {
 

@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 
-#include "adaptersheet/adaptersheet.h"
 #include "biosconfig/advanced_page.h"
 #include "biosconfig/biosconfig_res.h"
 #include "biosconfig/boot_device_page.h"
@@ -10,9 +9,11 @@
 #include "biosconfig/channel_reader.h"
 #include "biosconfig/device_config_page.h"
 #include "biosconfig/see_common.h"
+#include "contract/record_text.h"
 #include "framework/strings.h"
-#include "server/help.h"
-#include "server/module_res.h"
+#include "pages/heading.h"
+#include "pages/help.h"
+#include "pages/sheet_res.h"
 
 namespace bios {
 
@@ -37,7 +38,7 @@ CSeldarnPropertySheet::~CSeldarnPropertySheet() = default;
 
 void CSeldarnPropertySheet::onInitialized() {
   SetWindowLongPtrA(hwnd(), GWL_EXSTYLE, GetWindowLongPtrA(hwnd(), GWL_EXSTYLE) | WS_EX_CONTEXTHELP);
-  headingFont_.reset(ha::createHeadingFont(hwnd()));
+  headingFont_.reset(srv::createHeadingFont(hwnd()));
 }
 
 LRESULT CSeldarnPropertySheet::handleMessage(UINT message, WPARAM wParam, LPARAM lParam,
@@ -54,7 +55,7 @@ LRESULT CSeldarnPropertySheet::handleMessage(UINT message, WPARAM wParam, LPARAM
 
 void showSeldarnSheet(HostAdapterInfo& adapter) {
   const std::string title = fw::formatString(
-      IDS_SELDARN_SHEET_TITLE, fixedText(adapter.displayName, sizeof adapter.displayName).c_str());
+      IDS_SELDARN_SHEET_TITLE, inv::recordText(adapter.displayName).c_str());
   CSeldarnPropertySheet sheet(adapter, title, nullptr, 0);
   sheet.doModal();
 }

@@ -10,12 +10,12 @@
 #include <string>
 
 #include "biosconfig/config_logic.h"
+#include "contract/records.h"
 #include "framework/dialog.h"
 #include "framework/propsheet.h"
-#include "inventory/records.h"
-#include "server/drawing.h"
-#include "server/help_tables.h"
-#include "server/helped_page.h"
+#include "pages/drawing.h"
+#include "pages/help_tables.h"
+#include "pages/helped_page.h"
 
 namespace bios {
 

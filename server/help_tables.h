@@ -1,4 +1,0 @@
-// Moved to pages/help_tables.h with what every page shares; this name stays until its last users move.
-#pragma once
-
-#include "pages/help_tables.h"
