@@ -70,6 +70,7 @@ TEST(ScsiModeData, LocatePageOnlyInsideWhatWasReturned) {
       {"page past the buffer", ModeHeader::Six, answer(72, kCaching), 0, 0},
       {"descriptor length past the buffer", ModeHeader::Six, hugeDescriptor, 0, 0},
       {"page without byte 2", ModeHeader::Six, answer(0, {0x88, 0x00}), 0, 0},
+      {"page length 0 before more bytes", ModeHeader::Six, answer(0, {0x88, 0x00, 0x05}), 0, 0},
       {"10-byte header", ModeHeader::Ten, answer10(8, kCaching), 16, 28},
       {"10-byte header, no descriptor", ModeHeader::Ten, answer10(0, kCaching), 8, 20},
       {"10-byte page longer than the answer", ModeHeader::Ten, shortLength10, 0, 0},
