@@ -3,18 +3,23 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "scsi/mode_data.h"
+
 namespace dev {
 namespace {
 
 constexpr uint8_t kPageControlCurrent = 0;
 constexpr uint8_t kPageControlChangeable = 1;
 constexpr uint8_t kPageControlDefault = 2;
-constexpr uint8_t kPsBit = 0x80;
+
+bool holdsPage(const uint8_t* buffer, uint8_t pageCode) {
+  return static_cast<bool>(scsi::locateModePage(buffer, kModeBufferSize, pageCode));
+}
 
 // Page byte 2 of a buffer that readModePage found holding the page.
 uint8_t pageBits(const uint8_t (&buffer)[kModeBufferSize], uint8_t pageCode) {
-  const PageSpan span = locatePage(buffer, kModeBufferSize, pageCode);
-  return span ? buffer[span.offset + kPageBitsByte] : 0;
+  const scsi::ModePage page = scsi::locateModePage(buffer, kModeBufferSize, pageCode);
+  return page ? buffer[page.offset + kPageBitsByte] : 0;
 }
 
 bool cacheOn(Cache cache, uint8_t bits) {
@@ -56,38 +61,21 @@ bool followRecoveryPage(CachePort& port, ModeBuffers& buffers, uint8_t bit, bool
 
 }  // namespace
 
-PageSpan locatePage(const uint8_t* buffer, size_t size, uint8_t pageCode) {
-  PageSpan span;
-  if (!buffer || size < 4) return span;
-  // Mode data length counts the bytes after itself.
-  const size_t returned = static_cast<size_t>(buffer[0]) + 1;
-  const size_t limit = returned < size ? returned : size;
-  const size_t offset = 4 + static_cast<size_t>(buffer[3]);
-  if (offset + kPageBitsByte >= limit) return span;
-  if ((buffer[offset] & 0x3F) != (pageCode & 0x3F)) return span;
-  const size_t length = offset + 2 + buffer[offset + 1];
-  if (length > limit || length <= offset + kPageBitsByte || length > 0xFF) return span;
-  span.offset = offset;
-  span.listLength = length;
-  return span;
-}
-
 uint8_t buildModeSelect(const uint8_t (&sensed)[kModeBufferSize], uint8_t pageCode, uint8_t bits,
                         uint8_t (&list)[kModeBufferSize]) {
-  std::memset(list, 0, sizeof list);
-  const PageSpan span = locatePage(sensed, kModeBufferSize, pageCode);
-  if (!span) return 0;
-  std::memcpy(list, sensed, span.listLength);
-  list[0] = 0;  // mode data length is reserved in a MODE SELECT
-  list[span.offset] = static_cast<uint8_t>(list[span.offset] & ~kPsBit);
-  list[span.offset + kPageBitsByte] = bits;
-  return static_cast<uint8_t>(span.listLength);
+  std::memcpy(list, sensed, sizeof list);
+  const scsi::ModePage page = scsi::prepareModeSelectList(list, sizeof list, pageCode);
+  // Nothing the device did not send goes back to it.
+  std::memset(list + page.listLength, 0, sizeof list - page.listLength);
+  if (!page) return 0;
+  list[page.offset + kPageBitsByte] = bits;
+  return static_cast<uint8_t>(page.listLength);
 }
 
 CacheState decodeCacheState(const ModeBuffers& caching) {
   CacheState state;
   for (const uint8_t* buffer : {caching.current, caching.changeable, caching.defaults})
-    if (!locatePage(buffer, kModeBufferSize, kCachingPage)) return state;
+    if (!holdsPage(buffer, kCachingPage)) return state;
   const uint8_t changeable = pageBits(caching.changeable, kCachingPage);
   if (!(changeable & kRcd) || !(changeable & kWce)) return state;
   const uint8_t current = pageBits(caching.current, kCachingPage);
@@ -117,7 +105,7 @@ bool readModePage(CachePort& port, uint8_t pageCode, ModeBuffers& buffers) {
   for (const Read& read : reads) {
     std::memset(read.buffer, 0, kModeBufferSize);
     if (!port.sense(pageCode, read.pageControl, read.buffer)) return false;
-    if (!locatePage(read.buffer, kModeBufferSize, pageCode)) return false;
+    if (!holdsPage(read.buffer, pageCode)) return false;
   }
   return true;
 }

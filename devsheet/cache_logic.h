@@ -7,9 +7,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "scsi/commands.h"
+
 namespace dev {
 
-constexpr size_t kModeBufferSize = 84;  // MODE SENSE(6) allocation length
+constexpr size_t kModeBufferSize = scsi::kModeDataLength;  // MODE SENSE(6) allocation length
 constexpr uint8_t kCachingPage = 0x08;
 constexpr uint8_t kRecoveryPage = 0x01;
 
@@ -30,18 +32,6 @@ struct ModeBuffers {
   uint8_t changeable[kModeBufferSize];
   uint8_t defaults[kModeBufferSize];
 };
-
-// Where a page lies in a MODE SENSE(6) answer.
-struct PageSpan {
-  size_t offset = 0;      // page byte 0 (4 + block descriptor length)
-  size_t listLength = 0;  // header + descriptors + page: the MODE SELECT length; 0: no page
-  explicit operator bool() const { return listLength != 0; }
-};
-
-// The page `pageCode` in `size` bytes of a MODE SENSE(6) answer. It must lie inside both
-// the buffer and the bytes the device says it returned (mode data length + 1), reach at
-// least byte 2 and carry the code asked for; anything else is no page.
-PageSpan locatePage(const uint8_t* buffer, size_t size, uint8_t pageCode);
 
 // Builds the MODE SELECT(6) parameter list that writes the page of `sensed` back with
 // page byte 2 replaced by `bits`: mode data length 0, PS clear, every other byte of the

@@ -3,19 +3,12 @@
 #include <cstring>
 
 #include "framework/text.h"
+#include "scsi/mode_data.h"
 
 namespace dev {
 namespace {
 
 constexpr size_t kHeaderSize = 4;
-
-// Bytes of the answer the device vouched for: its mode data length counts those after
-// itself. Never more than the buffer.
-size_t returnedBytes(const uint8_t* answer, size_t size) {
-  if (!answer || size == 0) return 0;
-  const size_t returned = static_cast<size_t>(answer[0]) + 1;
-  return returned < size ? returned : size;
-}
 
 }  // namespace
 
@@ -25,7 +18,12 @@ const ModePageEntry* modePageEntry(uint8_t code) {
   return nullptr;
 }
 
-bool answerIsEmpty(const uint8_t* answer) { return answer[0] <= answer[3] + 3; }
+bool answerIsEmpty(const uint8_t* answer) {
+  // Only the header is read; judged by what the device claims, not by what the buffer
+  // holds of it.
+  const scsi::ModeLayout layout = scsi::modeLayout(answer, kHeaderSize);
+  return layout.claimed <= layout.pageOffset;
+}
 
 bool readModeAnswers(ModePort& port, uint8_t pageCode, ModeAnswers& answers) {
   uint8_t* const buffers[] = {answers.current, answers.changeable, answers.defaults, answers.saved};
@@ -40,11 +38,9 @@ bool readModeAnswers(ModePort& port, uint8_t pageCode, ModeAnswers& answers) {
 
 ModeValue decodeValue(const uint8_t* answer, size_t size, const ModeParameter& p) {
   ModeValue value;
-  const size_t returned = returnedBytes(answer, size);
-  if (returned < kHeaderSize || p.last < p.first || p.last - p.first > 3) return value;
-  const size_t page = kHeaderSize + answer[3];
-  if (page + p.last >= returned) return value;
-  const uint8_t* field = answer + page + p.first;
+  const scsi::ModeLayout layout = scsi::modeLayout(answer, size);
+  if (p.last < p.first || p.last - p.first > 3 || !layout.holds(p.last)) return value;
+  const uint8_t* field = answer + layout.pageOffset + p.first;
   const unsigned masked = static_cast<unsigned>((field[0] & p.mask) >> p.shift);
   switch (p.decode) {
     case Decode::Number:
@@ -75,11 +71,9 @@ ModeValues decodeParameter(const ModeAnswers& answers, const ModeParameter& p) {
   ModeValues values;
   // The current page's length decides for all three; its length byte must itself have
   // been returned.
-  const size_t returned = returnedBytes(answers.current, kModeDataSize);
-  if (returned < kHeaderSize) return values;
-  const size_t page = kHeaderSize + answers.current[3];
-  if (page + 1 >= returned) return values;
-  const size_t pageLength = answers.current[page + 1];
+  const scsi::ModeLayout layout = scsi::modeLayout(answers.current, kModeDataSize);
+  if (!layout.holds(1)) return values;
+  const size_t pageLength = answers.current[layout.pageOffset + 1];
   // The field's last byte, so that no byte of a wide field lies past the page.
   if (p.last < 2 || static_cast<size_t>(p.last - 2) >= pageLength) return values;
   values.current = decodeValue(answers.current, kModeDataSize, p);

@@ -18,13 +18,6 @@ Command command(uint8_t opcode, uint8_t cdbLength, Direction direction, uint32_t
   return c;
 }
 
-// Offset of the first mode page in a MODE SENSE(6) answer; 0 when it lies outside.
-size_t pageOffset(const uint8_t* list, size_t size) {
-  if (!list || size < 4) return 0;
-  size_t offset = 4 + static_cast<size_t>(list[3]);
-  return offset + 1 < size ? offset : 0;  // page code and page length both inside
-}
-
 }  // namespace
 
 Command inquiry() {
@@ -62,21 +55,6 @@ Command readCapacity16() {
   c.cdb[1] = kSaReadCapacity16;
   putBe32(&c.cdb[10], kCapacity16Length);
   return c;
-}
-
-uint8_t modeSelectListLength(const uint8_t* list, size_t size) {
-  size_t page = pageOffset(list, size);
-  if (!page) return 0;
-  size_t length = page + 2 + list[page + 1];
-  return length <= size && length <= 0xFF ? static_cast<uint8_t>(length) : 0;
-}
-
-bool prepareModeSelectList(uint8_t* list, size_t size) {
-  size_t page = pageOffset(list, size);
-  if (!page) return false;
-  list[0] = 0;
-  list[page] &= 0x7F;
-  return true;
 }
 
 void fillExecBlock(ExecCommandBlock& block, uint8_t adapterNumber, uint8_t target,

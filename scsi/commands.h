@@ -43,22 +43,12 @@ struct Command {
 
 Command inquiry();
 Command modeSense(uint8_t pageCode, uint8_t pageControl);
-// parameterListLength: see modeSelectListLength.
+// parameterListLength: the list length of the page (locateModePage, scsi/mode_data.h).
 Command modeSelect(uint8_t parameterListLength);
 Command readDefectData(DefectList list);
 Command readCapacity();
 // READ CAPACITY(16): SERVICE ACTION IN(16) with service action 10h, a 16-byte CDB.
 Command readCapacity16();
-
-// The parameter list length of a MODE SELECT that writes back the first page of a
-// MODE SENSE answer: header, block descriptors and the page (4 + bdl + page length + 2).
-// 0 when the answer's own lengths point outside `size` bytes, so that the device is
-// never told to take more than the buffer holds.
-uint8_t modeSelectListLength(const uint8_t* list, size_t size);
-// Turns a MODE SENSE answer into a MODE SELECT parameter list in place: the mode data
-// length (byte 0) is reserved on a select and the page code's parameters-saveable bit
-// (bit 7) must be 0. False, with nothing changed, when the page lies outside `size`.
-bool prepareModeSelectList(uint8_t* list, size_t size);
 
 // Clears the block and fills it for `command`: adapter, target, LUN 0, flags 0x48 or
 // 0x50, the buffer, sense length 14, the CDB. The completion event is left 0; the

@@ -1,5 +1,5 @@
-// The R/W Cache page's logic: finding a page in a device's answer, the MODE SELECT list
-// built from it, the decoded state, and the command sequences of the two switches on a
+// The R/W Cache page's logic: the MODE SELECT list built from a device's answer, the
+// decoded state, and the command sequences of the two switches on a
 // fake disk.
 #include <gtest/gtest.h>
 
@@ -26,50 +26,6 @@ std::vector<uint8_t> answer(uint8_t descriptor, std::vector<uint8_t> page) {
 void toBuffer(const std::vector<uint8_t>& bytes, uint8_t (&buffer)[dev::kModeBufferSize]) {
   std::memset(buffer, 0, sizeof buffer);
   std::memcpy(buffer, bytes.data(), std::min(bytes.size(), sizeof buffer));
-}
-
-TEST(DevsheetCacheLogic, LocatePageOnlyInsideWhatWasReturned) {
-  const std::vector<uint8_t> caching = {0x88, 0x0A, 0x05, 0, 0xFF, 0xFF, 0, 0, 0xFF, 0xFF, 0, 0};
-  struct Case {
-    const char* what;
-    std::vector<uint8_t> bytes;
-    size_t offset, length;  // length 0: no page
-  };
-  std::vector<uint8_t> shortLength = answer(8, caching);
-  shortLength[0] -= 1;  // the device claims one byte less than the page needs
-  std::vector<uint8_t> noPage = answer(8, {});
-  std::vector<uint8_t> wide = answer(72, caching);  // the page runs past 84 bytes
-  std::vector<uint8_t> hugeDescriptor = answer(8, caching);
-  hugeDescriptor[3] = 0xF0;
-  std::vector<uint8_t> emptyPage = answer(0, {0x88, 0x00});
-  const Case cases[] = {
-      {"block descriptor", answer(8, caching), 12, 24},
-      {"no descriptor", answer(0, caching), 4, 16},
-      {"page byte 2 only", answer(0, {0x08, 0x01, 0x04}), 4, 7},
-      {"another page", answer(8, {0x81, 0x0A, 0xC0, 0, 0, 0, 0, 0, 0, 0, 0, 0}), 0, 0},
-      {"header alone", noPage, 0, 0},
-      {"page longer than the answer", shortLength, 0, 0},
-      {"page past the buffer", wide, 0, 0},
-      {"descriptor length past the buffer", hugeDescriptor, 0, 0},
-      {"page without byte 2", emptyPage, 0, 0},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    uint8_t buffer[dev::kModeBufferSize];
-    toBuffer(c.bytes, buffer);
-    const dev::PageSpan span = dev::locatePage(buffer, sizeof buffer, dev::kCachingPage);
-    EXPECT_EQ(span.listLength, c.length);
-    if (c.length) {
-      EXPECT_EQ(span.offset, c.offset);
-    }
-  }
-  // A mode data length beyond the buffer (a truncated answer) still finds a page inside.
-  uint8_t truncated[dev::kModeBufferSize];
-  toBuffer(answer(8, caching), truncated);
-  truncated[0] = 0xFF;
-  EXPECT_EQ(dev::locatePage(truncated, sizeof truncated, dev::kCachingPage).listLength, 24u);
-  EXPECT_FALSE(dev::locatePage(truncated, 3, dev::kCachingPage));
-  EXPECT_FALSE(dev::locatePage(nullptr, 84, dev::kCachingPage));
 }
 
 TEST(DevsheetCacheLogic, ModeSelectListChangesOnlyWhatItMust) {

@@ -12,6 +12,7 @@
 #include "passthrough/nt_layout.h"
 #include "scsi/bytes.h"
 #include "scsi/commands.h"
+#include "scsi/mode_data.h"
 #include "scsi/miniport_request.h"
 #include "tests/support/low_memory.h"
 
@@ -231,10 +232,11 @@ TEST(PassthroughManager, BuffersTheDriverCannotTakeGoThroughACopy) {
   const size_t at = 4 + page[3];
   ASSERT_EQ(page[at] & 0x3F, 0x08);
   EXPECT_TRUE(page[at + 2] & 0x04);
-  const uint8_t length = scsi::modeSelectListLength(page.get(), scsi::kModeDataLength);
-  ASSERT_TRUE(scsi::prepareModeSelectList(page.get(), scsi::kModeDataLength));
+  const scsi::ModePage found =
+      scsi::prepareModeSelectList(page.get(), scsi::kModeDataLength, 0x08);
+  ASSERT_TRUE(found);
   page[at + 2] &= ~0x04;
-  s = send(m, kSas, 1, scsi::modeSelect(length), page.get());
+  s = send(m, kSas, 1, scsi::modeSelect(static_cast<uint8_t>(found.listLength)), page.get());
   EXPECT_EQ(s.block.header.status, scsi::kStatusDone);
   EXPECT_EQ(passThroughCalls(system).back().code, pt::nt::kIoctlScsiPassThrough);
   EXPECT_EQ(passThroughCalls(system).back().input[8], pt::nt::kDataOut);

@@ -53,52 +53,6 @@ TEST(ScsiCommands, ModeSenseCombinesPageCodeAndControl) {
   EXPECT_EQ(scsi::modeSense(0x3F, scsi::kPageSaved).cdb[2], 0xFF);
 }
 
-// A MODE SENSE(6) answer: 4-byte header, bdl bytes of block descriptors, then a page.
-std::vector<uint8_t> modeAnswer(uint8_t bdl, uint8_t pageCode, uint8_t pageLength) {
-  std::vector<uint8_t> data(84, 0xEE);
-  data[0] = static_cast<uint8_t>(3 + bdl + 2 + pageLength);
-  data[1] = 0;
-  data[2] = 0x10;
-  data[3] = bdl;
-  data[4 + bdl] = pageCode;
-  data[5 + bdl] = pageLength;
-  return data;
-}
-
-TEST(ScsiCommands, ModeSelectListFollowsTheAnswersOwnLengths) {
-  // Caching page 0x88 (saveable) behind one 8-byte block descriptor.
-  std::vector<uint8_t> list = modeAnswer(8, 0x88, 0x12);
-  EXPECT_EQ(scsi::modeSelectListLength(list.data(), list.size()), 4 + 8 + 0x12 + 2);
-  ASSERT_TRUE(scsi::prepareModeSelectList(list.data(), list.size()));
-  EXPECT_EQ(list[0], 0);     // mode data length is reserved on a select
-  EXPECT_EQ(list[2], 0x10);  // the rest of the header stays
-  EXPECT_EQ(list[12], 0x08); // PS bit cleared, page code kept
-  EXPECT_EQ(list[13], 0x12);
-  EXPECT_EQ(list[14], 0xEE);
-
-  std::vector<uint8_t> bare = modeAnswer(0, 0x0A, 0x0A);
-  EXPECT_EQ(scsi::modeSelectListLength(bare.data(), bare.size()), 4 + 0x0A + 2);
-}
-
-TEST(ScsiCommands, ModeSelectRefusesLengthsPointingOutsideTheBuffer) {
-  // A device that claims 200 bytes of block descriptors, or a page longer than the
-  // buffer: nothing is changed and no length is offered.
-  std::vector<uint8_t> list = modeAnswer(0, 0x88, 0x10);
-  list[3] = 200;
-  std::vector<uint8_t> before = list;
-  EXPECT_EQ(scsi::modeSelectListLength(list.data(), list.size()), 0);
-  EXPECT_FALSE(scsi::prepareModeSelectList(list.data(), list.size()));
-  EXPECT_EQ(list, before);
-
-  std::vector<uint8_t> longPage = modeAnswer(8, 0x88, 0x50);  // 4 + 8 + 0x50 + 2 > 84
-  EXPECT_EQ(scsi::modeSelectListLength(longPage.data(), longPage.size()), 0);
-  std::vector<uint8_t> fits = modeAnswer(8, 0x88, 84 - 14);  // exactly the buffer
-  EXPECT_EQ(scsi::modeSelectListLength(fits.data(), fits.size()), 84);
-
-  EXPECT_EQ(scsi::modeSelectListLength(list.data(), 3), 0);
-  EXPECT_FALSE(scsi::prepareModeSelectList(nullptr, 84));
-}
-
 TEST(ScsiCommands, FillExecBlockClearsEverythingItDoesNotSet) {
   scsi::ExecCommandBlock block;
   std::memset(&block, 0xA5, sizeof block);  // leftovers of an earlier request
