@@ -3,11 +3,13 @@
 // process holds after the first cycle and after the last (see soak_measure.h). A
 // window that leaks shows growth; the target is none after the first cycle.
 //
-//   bench/soak.sh [--cycles N] [--only TEXT] [--self-check] [--trace]
+//   bench/soak.sh [--cycles N] [--only TEXT] [--self-check] [--trace] [--heap-sizes]
 //
 // --self-check soaks one more window that leaks on purpose (a brush, a menu, an event,
 // heap, committed pages and a parked thread per cycle) and fails unless every measure
-// sees its leak; --trace prints the figures after every cycle. Exit status: 0 when no window grew (and the self-check caught its leak).
+// sees its leak; --trace prints the figures after every cycle; --heap-sizes names, under
+// each row, the sizes of the heap blocks that accumulated over the second half of its
+// cycles. Exit status: 0 when no window grew (and the self-check caught its leak).
 #include <windows.h>
 #include <commctrl.h>
 
@@ -19,11 +21,13 @@
 #include <vector>
 
 #include "bench/soak_measure.h"
+#include "bench/soak_res.h"
 #include "biosconfig/biosconfig_res.h"
 #include "client/corvath_obj_driver.h"
 #include "explorer/explorer_dlg.h"
 #include "explorer/explorer_model.h"
 #include "explorer/settings.h"
+#include "framework/propsheet.h"
 #include "inventory/records.h"
 #include "tests/support/modal_driver.h"
 #include "tests/win/bands_site.h"
@@ -123,6 +127,40 @@ std::function<void(Session&)> seldarnSheet(int adapter, int index, bool allDevic
   };
 }
 
+// Floors under the property sheets: a sheet of the framework with one empty page, and
+// the same bare through comctl32, so that what a sheet of the suite keeps can be told
+// apart from what the sheet control itself keeps.
+void emptyFrameworkSheet(Session& s) {
+  cycleModal(s, [] {
+    fw::PropertySheet sheet("Empty", nullptr, 0);
+    fw::PropertyPage page(IDD_SOAK_EMPTY_PAGE);
+    sheet.addPage(&page);
+    sheet.doModal();
+  }, nullptr, true);
+}
+
+INT_PTR CALLBACK emptyPageProc(HWND, UINT message, WPARAM, LPARAM) {
+  return message == WM_INITDIALOG;
+}
+
+void bareSheet(Session& s) {
+  cycleModal(s, [] {
+    PROPSHEETPAGEA page = {};
+    page.dwSize = sizeof page;
+    page.hInstance = GetModuleHandleA(nullptr);
+    page.pszTemplate = MAKEINTRESOURCEA(IDD_SOAK_EMPTY_PAGE);
+    page.pfnDlgProc = emptyPageProc;
+    HPROPSHEETPAGE handle = CreatePropertySheetPageA(&page);
+    PROPSHEETHEADERA header = {};
+    header.dwSize = sizeof header;
+    header.hInstance = GetModuleHandleA(nullptr);
+    header.pszCaption = "Empty";
+    header.nPages = 1;
+    header.phpage = &handle;
+    PropertySheetA(&header);
+  }, nullptr, true);
+}
+
 // Fenwold's view in a browser frame, created and destroyed: of the folder under My
 // Computer, or (adapter >= 0) of that adapter's folder.
 std::function<void(Session&)> shellView(int adapter) {
@@ -211,6 +249,8 @@ const std::vector<WindowRow>& windows() {
       {"SCSI Explorer window", explorerWindow},
       {"Device list", deviceList},
       {"About box", aboutBox},
+      {"Empty sheet (framework)", emptyFrameworkSheet},
+      {"Empty sheet (bare comctl32)", bareSheet},
       {"Device sheet: General", deviceSheet(0, 0, 0)},
       {"Device sheet: SCSI Features", deviceSheet(0, 0, 1)},
       {"Device sheet: Defect List", deviceSheet(0, 0, 2)},
@@ -235,10 +275,12 @@ const std::vector<WindowRow>& windows() {
 struct Result {
   std::string name;
   soak::Counts before, first, middle, last;
+  std::string heapKept;  // with --heap-sizes: the block sizes that grew in the second half
   int failures = 0;
 };
 
 bool g_trace = false;
+bool g_heapSizes = false;
 
 Result soakWindow(Session& s, const WindowRow& row, int cycles) {
   Result r;
@@ -247,9 +289,13 @@ Result soakWindow(Session& s, const WindowRow& row, int cycles) {
   r.before = soak::measure();
   row.cycle(s);
   r.first = soak::measure();
+  soak::HeapSizes halfway;
   for (int i = 1; i < cycles; ++i) {
     row.cycle(s);
-    if (i + 1 == std::max(2, cycles / 2)) r.middle = soak::measure();
+    if (i + 1 == std::max(2, cycles / 2)) {
+      r.middle = soak::measure();
+      if (g_heapSizes) halfway = soak::heapSizes();
+    }
     if (g_trace) {
       soak::Counts c = soak::measure();
       printf("  cycle %3d: GDI %ld USER %ld kernel %ld threads %ld private %lld heap %lld\n", i + 1,
@@ -258,6 +304,7 @@ Result soakWindow(Session& s, const WindowRow& row, int cycles) {
     }
   }
   r.last = soak::measure();
+  if (g_heapSizes) r.heapKept = soak::heapGrowth(halfway, soak::heapSizes());
   r.failures = s.failures;
   return r;
 }
@@ -308,6 +355,7 @@ void printRow(const Result& r) {
          cell(r.first.kernel, r.last.kernel).c_str(), cell(r.first.threads, r.last.threads).c_str(),
          kilobytes(r.first.privateBytes, r.last.privateBytes).c_str(),
          kilobytes(r.first.heapBytes, r.last.heapBytes).c_str(), verdict(r));
+  if (!r.heapKept.empty()) printf("  heap blocks kept in the second half (bytes x count): %s\n", r.heapKept.c_str());
   fflush(stdout);
 }
 
@@ -335,6 +383,7 @@ int main(int argc, char** argv) {
     else if (!strcmp(argv[i], "--only") && i + 1 < argc) only = argv[++i];
     else if (!strcmp(argv[i], "--self-check")) selfCheck = true;
     else if (!strcmp(argv[i], "--trace")) g_trace = true;
+    else if (!strcmp(argv[i], "--heap-sizes")) g_heapSizes = true;
   }
   if (cycles < 2) cycles = 2;
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs the soak of every window under Wine on a virtual display (see bench/soak.cpp):
-#   [ORV_WIDTH=32|64] bench/soak.sh [--cycles N] [--only TEXT] [--self-check] [--trace]
+#   [ORV_WIDTH=32|64] bench/soak.sh [--cycles N] [--only TEXT] [--self-check] [--trace] [--heap-sizes]
 # The width is the 32-bit one where the host runs 32-bit programs, else the 64-bit one;
 # ORV_WIDTH chooses. The table is kept in build/logs/soak-WIDTH.txt and compared with
 # bench/soak-baseline-WIDTH.txt: each window whose figures grew beyond the baseline's is
