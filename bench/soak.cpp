@@ -127,38 +127,85 @@ std::function<void(Session&)> seldarnSheet(int adapter, int index, bool allDevic
   };
 }
 
-// Floors under the property sheets: a sheet of the framework with one empty page, and
-// the same bare through comctl32, so that what a sheet of the suite keeps can be told
-// apart from what the sheet control itself keeps.
-void emptyFrameworkSheet(Session& s) {
-  cycleModal(s, [] {
-    fw::PropertySheet sheet("Empty", nullptr, 0);
-    fw::PropertyPage page(IDD_SOAK_EMPTY_PAGE);
-    sheet.addPage(&page);
-    sheet.doModal();
-  }, nullptr, true);
+// Floors under the property sheets, run under the activation context of Corvath's
+// windows (Common Controls 6, from its manifest) as its sheets are: one page in a sheet
+// of the framework and the same page bare through comctl32, empty or with ten text
+// labels, and the labels in a dialog of their own. What a sheet of the suite keeps
+// beyond these is its own.
+class CorvathControls {
+ public:
+  CorvathControls() {
+    static HANDLE context = [] {
+      ACTCTXA actx = {};
+      actx.cbSize = sizeof actx;
+      actx.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
+      actx.hModule = GetModuleHandleA("corvath.dll");
+      const std::string path = servertest::corvathPath();
+      actx.lpSource = path.c_str();
+      actx.lpResourceName = MAKEINTRESOURCEA(2);
+      return actx.hModule ? CreateActCtxA(&actx) : INVALID_HANDLE_VALUE;
+    }();
+    active_ = context != INVALID_HANDLE_VALUE && ActivateActCtx(context, &cookie_);
+  }
+  ~CorvathControls() {
+    if (active_) DeactivateActCtx(0, cookie_);
+  }
+  CorvathControls(const CorvathControls&) = delete;
+  CorvathControls& operator=(const CorvathControls&) = delete;
+  bool active() const { return active_; }
+
+ private:
+  ULONG_PTR cookie_ = 0;
+  bool active_ = false;
+};
+
+std::function<void(Session&)> frameworkSheet(UINT page) {
+  return [page](Session& s) {
+    CorvathControls controls;
+    if (!controls.active()) return noteFailure(s, "no activation context of Corvath's");
+    cycleModal(s, [page] {
+      fw::PropertySheet sheet("Floor", nullptr, 0);
+      fw::PropertyPage only(page);
+      sheet.addPage(&only);
+      sheet.doModal();
+    }, nullptr, true);
+  };
 }
 
-INT_PTR CALLBACK emptyPageProc(HWND, UINT message, WPARAM, LPARAM) {
-  return message == WM_INITDIALOG;
+INT_PTR CALLBACK floorProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
+  if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) EndDialog(window, IDCANCEL);
+  return message == WM_INITDIALOG || message == WM_COMMAND;
 }
 
-void bareSheet(Session& s) {
+std::function<void(Session&)> bareSheet(UINT page) {
+  return [page](Session& s) {
+    CorvathControls controls;
+    if (!controls.active()) return noteFailure(s, "no activation context of Corvath's");
+    cycleModal(s, [page] {
+      PROPSHEETPAGEA only = {};
+      only.dwSize = sizeof only;
+      only.hInstance = GetModuleHandleA(nullptr);
+      only.pszTemplate = MAKEINTRESOURCEA(page);
+      only.pfnDlgProc = floorProc;
+      HPROPSHEETPAGE handle = CreatePropertySheetPageA(&only);
+      PROPSHEETHEADERA header = {};
+      header.dwSize = sizeof header;
+      header.hInstance = GetModuleHandleA(nullptr);
+      header.pszCaption = "Floor";
+      header.nPages = 1;
+      header.phpage = &handle;
+      PropertySheetA(&header);
+    }, nullptr, true);
+  };
+}
+
+void bareDialog(Session& s) {
+  CorvathControls controls;
+  if (!controls.active()) return noteFailure(s, "no activation context of Corvath's");
   cycleModal(s, [] {
-    PROPSHEETPAGEA page = {};
-    page.dwSize = sizeof page;
-    page.hInstance = GetModuleHandleA(nullptr);
-    page.pszTemplate = MAKEINTRESOURCEA(IDD_SOAK_EMPTY_PAGE);
-    page.pfnDlgProc = emptyPageProc;
-    HPROPSHEETPAGE handle = CreatePropertySheetPageA(&page);
-    PROPSHEETHEADERA header = {};
-    header.dwSize = sizeof header;
-    header.hInstance = GetModuleHandleA(nullptr);
-    header.pszCaption = "Empty";
-    header.nPages = 1;
-    header.phpage = &handle;
-    PropertySheetA(&header);
-  }, nullptr, true);
+    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SOAK_LABELS_DIALOG), nullptr,
+                    floorProc, 0);
+  });
 }
 
 // Fenwold's view in a browser frame, created and destroyed: of the folder under My
@@ -249,8 +296,11 @@ const std::vector<WindowRow>& windows() {
       {"SCSI Explorer window", explorerWindow},
       {"Device list", deviceList},
       {"About box", aboutBox},
-      {"Empty sheet (framework)", emptyFrameworkSheet},
-      {"Empty sheet (bare comctl32)", bareSheet},
+      {"Floor: empty page, framework sheet", frameworkSheet(IDD_SOAK_EMPTY_PAGE)},
+      {"Floor: empty page, bare sheet", bareSheet(IDD_SOAK_EMPTY_PAGE)},
+      {"Floor: 10 labels, framework sheet", frameworkSheet(IDD_SOAK_LABELS_PAGE)},
+      {"Floor: 10 labels, bare sheet", bareSheet(IDD_SOAK_LABELS_PAGE)},
+      {"Floor: 10 labels, bare dialog", bareDialog},
       {"Device sheet: General", deviceSheet(0, 0, 0)},
       {"Device sheet: SCSI Features", deviceSheet(0, 0, 1)},
       {"Device sheet: Defect List", deviceSheet(0, 0, 2)},
@@ -286,15 +336,21 @@ Result soakWindow(Session& s, const WindowRow& row, int cycles) {
   Result r;
   r.name = row.name;
   s.failures = 0;
+  // Room for the halfway sizes taken before the first figures, so that they do not
+  // show as growth themselves.
+  soak::HeapSizes halfway;
+  if (g_heapSizes) halfway.reserve(4096);
   r.before = soak::measure();
   row.cycle(s);
   r.first = soak::measure();
-  soak::HeapSizes halfway;
   for (int i = 1; i < cycles; ++i) {
     row.cycle(s);
     if (i + 1 == std::max(2, cycles / 2)) {
       r.middle = soak::measure();
-      if (g_heapSizes) halfway = soak::heapSizes();
+      if (g_heapSizes) {
+        const soak::HeapSizes sizes = soak::heapSizes();
+        halfway.assign(sizes.begin(), sizes.end());
+      }
     }
     if (g_trace) {
       soak::Counts c = soak::measure();
