@@ -411,7 +411,8 @@ void printRow(const Result& r) {
          cell(r.first.kernel, r.last.kernel).c_str(), cell(r.first.threads, r.last.threads).c_str(),
          kilobytes(r.first.privateBytes, r.last.privateBytes).c_str(),
          kilobytes(r.first.heapBytes, r.last.heapBytes).c_str(), verdict(r));
-  if (!r.heapKept.empty()) printf("  heap blocks kept in the second half (bytes x count): %s\n", r.heapKept.c_str());
+  if (!r.heapKept.empty())
+    printf("  heap blocks kept in the second half (bytes x count): %s\n", r.heapKept.c_str());
   fflush(stdout);
 }
 
