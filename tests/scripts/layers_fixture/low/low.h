@@ -1,0 +1,2 @@
+// Low room: reaches up, which the check must catch.
+#include "high/high.h"
