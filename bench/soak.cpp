@@ -3,11 +3,13 @@
 // process holds after the first cycle and after the last (see soak_measure.h). A
 // window that leaks shows growth; the target is none after the first cycle.
 //
-//   bench/soak.sh [--cycles N] [--only TEXT] [--self-check] [--trace]
+//   bench/soak.sh [--cycles N] [--only TEXT] [--self-check] [--trace] [--heap-sizes]
 //
 // --self-check soaks one more window that leaks on purpose (a brush, a menu, an event,
 // heap, committed pages and a parked thread per cycle) and fails unless every measure
-// sees its leak; --trace prints the figures after every cycle. Exit status: 0 when no window grew (and the self-check caught its leak).
+// sees its leak; --trace prints the figures after every cycle; --heap-sizes names, under
+// each row, the sizes of the heap blocks that accumulated over the second half of its
+// cycles. Exit status: 0 when no window grew (and the self-check caught its leak).
 #include <windows.h>
 #include <commctrl.h>
 
@@ -19,12 +21,14 @@
 #include <vector>
 
 #include "bench/soak_measure.h"
+#include "bench/soak_res.h"
 #include "biosconfig/biosconfig_res.h"
 #include "client/corvath_obj_driver.h"
 #include "contract/records.h"
 #include "explorer/explorer_dlg.h"
 #include "explorer/explorer_model.h"
 #include "explorer/settings.h"
+#include "framework/propsheet.h"
 #include "tests/support/modal_driver.h"
 #include "tests/win/bands_site.h"
 #include "tests/win/server_support.h"
@@ -123,6 +127,87 @@ std::function<void(Session&)> seldarnSheet(int adapter, int index, bool allDevic
   };
 }
 
+// Floors under the property sheets, run under the activation context of Corvath's
+// windows (Common Controls 6, from its manifest) as its sheets are: one page in a sheet
+// of the framework and the same page bare through comctl32, empty or with ten text
+// labels, and the labels in a dialog of their own. What a sheet of the suite keeps
+// beyond these is its own.
+class CorvathControls {
+ public:
+  CorvathControls() {
+    static HANDLE context = [] {
+      ACTCTXA actx = {};
+      actx.cbSize = sizeof actx;
+      actx.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
+      actx.hModule = GetModuleHandleA("corvath.dll");
+      const std::string path = servertest::corvathPath();
+      actx.lpSource = path.c_str();
+      actx.lpResourceName = MAKEINTRESOURCEA(2);
+      return actx.hModule ? CreateActCtxA(&actx) : INVALID_HANDLE_VALUE;
+    }();
+    active_ = context != INVALID_HANDLE_VALUE && ActivateActCtx(context, &cookie_);
+  }
+  ~CorvathControls() {
+    if (active_) DeactivateActCtx(0, cookie_);
+  }
+  CorvathControls(const CorvathControls&) = delete;
+  CorvathControls& operator=(const CorvathControls&) = delete;
+  bool active() const { return active_; }
+
+ private:
+  ULONG_PTR cookie_ = 0;
+  bool active_ = false;
+};
+
+std::function<void(Session&)> frameworkSheet(UINT page) {
+  return [page](Session& s) {
+    CorvathControls controls;
+    if (!controls.active()) return noteFailure(s, "no activation context of Corvath's");
+    cycleModal(s, [page] {
+      fw::PropertySheet sheet("Floor", nullptr, 0);
+      fw::PropertyPage only(page);
+      sheet.addPage(&only);
+      sheet.doModal();
+    }, nullptr, true);
+  };
+}
+
+INT_PTR CALLBACK floorProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
+  if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) EndDialog(window, IDCANCEL);
+  return message == WM_INITDIALOG || message == WM_COMMAND;
+}
+
+std::function<void(Session&)> bareSheet(UINT page) {
+  return [page](Session& s) {
+    CorvathControls controls;
+    if (!controls.active()) return noteFailure(s, "no activation context of Corvath's");
+    cycleModal(s, [page] {
+      PROPSHEETPAGEA only = {};
+      only.dwSize = sizeof only;
+      only.hInstance = GetModuleHandleA(nullptr);
+      only.pszTemplate = MAKEINTRESOURCEA(page);
+      only.pfnDlgProc = floorProc;
+      HPROPSHEETPAGE handle = CreatePropertySheetPageA(&only);
+      PROPSHEETHEADERA header = {};
+      header.dwSize = sizeof header;
+      header.hInstance = GetModuleHandleA(nullptr);
+      header.pszCaption = "Floor";
+      header.nPages = 1;
+      header.phpage = &handle;
+      PropertySheetA(&header);
+    }, nullptr, true);
+  };
+}
+
+void bareDialog(Session& s) {
+  CorvathControls controls;
+  if (!controls.active()) return noteFailure(s, "no activation context of Corvath's");
+  cycleModal(s, [] {
+    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SOAK_LABELS_DIALOG), nullptr,
+                    floorProc, 0);
+  });
+}
+
 // Fenwold's view in a browser frame, created and destroyed: of the folder under My
 // Computer, or (adapter >= 0) of that adapter's folder.
 std::function<void(Session&)> shellView(int adapter) {
@@ -211,6 +296,11 @@ const std::vector<WindowRow>& windows() {
       {"SCSI Explorer window", explorerWindow},
       {"Device list", deviceList},
       {"About box", aboutBox},
+      {"Floor: empty page, framework sheet", frameworkSheet(IDD_SOAK_EMPTY_PAGE)},
+      {"Floor: empty page, bare sheet", bareSheet(IDD_SOAK_EMPTY_PAGE)},
+      {"Floor: 10 labels, framework sheet", frameworkSheet(IDD_SOAK_LABELS_PAGE)},
+      {"Floor: 10 labels, bare sheet", bareSheet(IDD_SOAK_LABELS_PAGE)},
+      {"Floor: 10 labels, bare dialog", bareDialog},
       {"Device sheet: General", deviceSheet(0, 0, 0)},
       {"Device sheet: SCSI Features", deviceSheet(0, 0, 1)},
       {"Device sheet: Defect List", deviceSheet(0, 0, 2)},
@@ -235,21 +325,33 @@ const std::vector<WindowRow>& windows() {
 struct Result {
   std::string name;
   soak::Counts before, first, middle, last;
+  std::string heapKept;  // with --heap-sizes: the block sizes that grew in the second half
   int failures = 0;
 };
 
 bool g_trace = false;
+bool g_heapSizes = false;
 
 Result soakWindow(Session& s, const WindowRow& row, int cycles) {
   Result r;
   r.name = row.name;
   s.failures = 0;
+  // Room for the halfway sizes taken before the first figures, so that they do not
+  // show as growth themselves.
+  soak::HeapSizes halfway;
+  if (g_heapSizes) halfway.reserve(4096);
   r.before = soak::measure();
   row.cycle(s);
   r.first = soak::measure();
   for (int i = 1; i < cycles; ++i) {
     row.cycle(s);
-    if (i + 1 == std::max(2, cycles / 2)) r.middle = soak::measure();
+    if (i + 1 == std::max(2, cycles / 2)) {
+      r.middle = soak::measure();
+      if (g_heapSizes) {
+        const soak::HeapSizes sizes = soak::heapSizes();
+        halfway.assign(sizes.begin(), sizes.end());
+      }
+    }
     if (g_trace) {
       soak::Counts c = soak::measure();
       printf("  cycle %3d: GDI %ld USER %ld kernel %ld threads %ld private %lld heap %lld\n", i + 1,
@@ -258,6 +360,7 @@ Result soakWindow(Session& s, const WindowRow& row, int cycles) {
     }
   }
   r.last = soak::measure();
+  if (g_heapSizes) r.heapKept = soak::heapGrowth(halfway, soak::heapSizes());
   r.failures = s.failures;
   return r;
 }
@@ -308,6 +411,8 @@ void printRow(const Result& r) {
          cell(r.first.kernel, r.last.kernel).c_str(), cell(r.first.threads, r.last.threads).c_str(),
          kilobytes(r.first.privateBytes, r.last.privateBytes).c_str(),
          kilobytes(r.first.heapBytes, r.last.heapBytes).c_str(), verdict(r));
+  if (!r.heapKept.empty())
+    printf("  heap blocks kept in the second half (bytes x count): %s\n", r.heapKept.c_str());
   fflush(stdout);
 }
 
@@ -335,6 +440,7 @@ int main(int argc, char** argv) {
     else if (!strcmp(argv[i], "--only") && i + 1 < argc) only = argv[++i];
     else if (!strcmp(argv[i], "--self-check")) selfCheck = true;
     else if (!strcmp(argv[i], "--trace")) g_trace = true;
+    else if (!strcmp(argv[i], "--heap-sizes")) g_heapSizes = true;
   }
   if (cycles < 2) cycles = 2;
 

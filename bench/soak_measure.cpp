@@ -4,6 +4,7 @@
 #include <psapi.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 namespace soak {
@@ -131,22 +132,63 @@ int64_t committedPrivate() {
   return total;
 }
 
-int64_t heapBusyBytes() {
+template <typename Visit>
+void walkBusyBlocks(Visit visit) {
   std::vector<HANDLE> heaps(256);
   DWORD n = GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data());
   heaps.resize(std::min<DWORD>(n, static_cast<DWORD>(heaps.size())));
-  int64_t total = 0;
   for (HANDLE heap : heaps) {
     if (!HeapLock(heap)) continue;
     PROCESS_HEAP_ENTRY entry = {};
     while (HeapWalk(heap, &entry))
-      if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) total += entry.cbData;
+      if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) visit(entry.cbData);
     HeapUnlock(heap);
   }
+}
+
+int64_t heapBusyBytes() {
+  int64_t total = 0;
+  walkBusyBlocks([&](DWORD size) { total += size; });
   return total;
 }
 
 }  // namespace
+
+HeapSizes heapSizes() {
+  // Gathered outside the heap, so that the walk does not count its own records.
+  static size_t seen[1 << 17];
+  size_t n = 0;
+  walkBusyBlocks([&](DWORD size) {
+    if (n < sizeof seen / sizeof seen[0]) seen[n++] = size;
+  });
+  std::sort(seen, seen + n);
+  HeapSizes sizes;
+  for (size_t i = 0; i < n; ++i) {
+    if (sizes.empty() || sizes.back().first != seen[i]) sizes.emplace_back(seen[i], 0);
+    ++sizes.back().second;
+  }
+  return sizes;
+}
+
+std::string heapGrowth(const HeapSizes& before, const HeapSizes& after, size_t limit) {
+  std::vector<std::pair<size_t, long>> grown;
+  for (const auto& s : after) {
+    auto was = std::lower_bound(before.begin(), before.end(), std::make_pair(s.first, 0L));
+    long more = s.second - (was != before.end() && was->first == s.first ? was->second : 0);
+    if (more > 0) grown.emplace_back(s.first, more);
+  }
+  std::sort(grown.begin(), grown.end(), [](const auto& a, const auto& b) {
+    return a.first * static_cast<size_t>(a.second) > b.first * static_cast<size_t>(b.second);
+  });
+  std::string text;
+  for (size_t i = 0; i < grown.size() && i < limit; ++i) {
+    char item[48];
+    snprintf(item, sizeof item, "%s%zu x %ld", text.empty() ? "" : ", ", grown[i].first,
+             grown[i].second);
+    text += item;
+  }
+  return text.empty() ? "none" : text;
+}
 
 std::string gdiMethod() { return gdiTableWorks() ? "handle table" : "probe slot"; }
 

@@ -15,6 +15,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace soak {
 
@@ -28,6 +30,15 @@ struct Counts {
 };
 
 Counts measure();
+// Busy heap blocks of the process by size: (size, count), by size. Two of these, taken
+// before and after cycles, show which allocations a window keeps (the first one is a
+// block of its own during the second walk).
+using HeapSizes = std::vector<std::pair<size_t, long>>;
+HeapSizes heapSizes();
+// The sizes whose count grew from `before` to `after`, most bytes first, as
+// "size x count" items; at most `limit` of them.
+std::string heapGrowth(const HeapSizes& before, const HeapSizes& after, size_t limit = 12);
+
 // How the GDI figure was taken ("handle table" or "probe slot").
 std::string gdiMethod();
 
