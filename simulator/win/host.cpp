@@ -90,6 +90,7 @@ Host::Host() {
 
 Host::~Host() {
   if (logFile_) std::fclose(logFile_);
+  if (traceFile_) std::fclose(traceFile_);
   DeleteCriticalSection(&logLock_);
   DeleteCriticalSection(&lock_);
 }
@@ -101,6 +102,16 @@ void Host::ensureStarted() {
   started_ = true;
   std::string path;
   if (environment(kLogEnv, path) && !path.empty()) openLog(path);
+  // A file per process in the trace folder, so that whole test runs can be compared line
+  // for line without the processes' writes interleaving.
+  std::string folder;
+  if (environment(kTraceEnv, folder) && !folder.empty()) {
+    char name[64];
+    std::snprintf(name, sizeof name, "\\trace-%08lX-%08lX.log",
+                  static_cast<unsigned long>(GetCurrentProcessId()),
+                  static_cast<unsigned long>(GetTickCount()));
+    traceFile_ = std::fopen((folder + name).c_str(), "ab");
+  }
 }
 
 void Host::ensureLoaded() {
@@ -187,6 +198,11 @@ void Host::log(const std::string& line) {
     std::fputs(line.c_str(), logFile_);
     std::fputc('\n', logFile_);
     std::fflush(logFile_);
+  }
+  if (traceFile_) {
+    std::fputs(line.c_str(), traceFile_);
+    std::fputc('\n', traceFile_);
+    std::fflush(traceFile_);
   }
   LeaveCriticalSection(&logLock_);
 }

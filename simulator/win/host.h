@@ -18,6 +18,7 @@ namespace simwin {
 constexpr const char* kBusEnv = "VRAX_SIM_BUS";
 constexpr const char* kLogEnv = "VRAX_SIM_LOG";
 constexpr const char* kStateEnv = "VRAX_SIM_STATE";
+constexpr const char* kTraceEnv = "VRAX_SIM_TRACE";
 constexpr const char* kBusFileName = "wnvrax32.bus";
 constexpr const char* kDefaultStateFileName = "wnvrax32.state";
 
@@ -82,6 +83,7 @@ class Host {
   std::string statePath_;  // empty: saved values live in memory only
   std::string lastError_;
   std::FILE* logFile_ = nullptr;
+  std::FILE* traceFile_ = nullptr;  // every line of the process, whatever the log
   uint32_t seq_ = 0;
   Completer completer_;
   std::map<uint32_t, int> openPorts_;  // miniport handle -> SCSI port
