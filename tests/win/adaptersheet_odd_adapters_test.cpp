@@ -39,7 +39,7 @@ constexpr const char* kMessageCaption = "Velmora SCSI Explorer";
 class AdaptersheetOddAdapters : public testing::Test {
  protected:
   void SetUp() override {
-    busFile_ = orvtest::serveBus(kBus, "adaptersheet");
+    busFile_ = orvtest::serveBus(kBus, "adaptersheet_{pid}.bus");
     ASSERT_FALSE(busFile_.empty());
     ASSERT_EQ(servertest::registerCorvath(), S_OK);
     ASSERT_EQ(CoInitialize(nullptr), S_OK);

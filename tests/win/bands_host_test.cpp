@@ -153,7 +153,7 @@ LRESULT notify(HWND band, HWND from, UINT id, NMHDR* header, UINT code) {
 class BandHost : public testing::Test {
  protected:
   static void SetUpTestSuite() {
-    ASSERT_FALSE(orvtest::serveBus(kBus, "bands").empty());
+    ASSERT_FALSE(orvtest::serveBus(kBus, "orv_{pid}_bands.bus").empty());
     ASSERT_EQ(servertest::registerCorvath(), S_OK);
     ASSERT_NE(gastrel(), nullptr);
   }

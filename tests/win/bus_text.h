@@ -73,14 +73,15 @@ adapter 0
 )";
 }
 
-// Writes the bus to a file of the temporary folder named by `name` and the process, and
-// serves it without saved state; the simulated manager reads it when it is first used in
-// this process. Answers the file's path, empty when it could not be written.
-inline std::string serveBus(const std::string& text, const std::string& name) {
+// Writes the bus to a file of the temporary folder, `{pid}` in its name standing for the
+// process id, and serves it without saved state; the simulated manager reads it when it
+// is first used in this process. Answers the file's path, empty when it was not written.
+inline std::string serveBus(const std::string& text, std::string name) {
+  const size_t pid = name.find("{pid}");
+  if (pid != std::string::npos) name.replace(pid, 5, std::to_string(GetCurrentProcessId()));
   char folder[MAX_PATH] = {};
   GetTempPathA(MAX_PATH, folder);
-  const std::string path =
-      std::string(folder) + "orv_" + std::to_string(GetCurrentProcessId()) + "_" + name + ".bus";
+  const std::string path = folder + name;
   {
     std::ofstream file(path, std::ios::binary);
     if (!(file << text).flush()) return std::string();

@@ -72,7 +72,7 @@ std::vector<uint32_t> resourceIcon(unsigned id) {
 class DevlistServer : public testing::Test {
  protected:
   void SetUp() override {
-    bus_ = orvtest::serveBus(kBus, "devlist_type11");
+    bus_ = orvtest::serveBus(kBus, "devlist_type11_{pid}.bus");
     ASSERT_FALSE(bus_.empty());
     ASSERT_EQ(servertest::registerCorvath(), S_OK);
     ASSERT_EQ(CoInitialize(nullptr), S_OK);

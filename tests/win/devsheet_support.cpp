@@ -13,7 +13,7 @@ namespace devtest {
 
 void SheetTest::SetUp() {
   if (busText_) {
-    busFile_ = orvtest::serveBus(busText_, "devsheet");
+    busFile_ = orvtest::serveBus(busText_, "devsheet_{pid}.bus");
     ASSERT_FALSE(busFile_.empty());
   } else {
     SetEnvironmentVariableA("VRAX_SIM_BUS", nullptr);

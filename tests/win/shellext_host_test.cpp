@@ -103,7 +103,7 @@ short compare(IShellFolder* folder, LPCITEMIDLIST a, LPCITEMIDLIST b) {
 class ShellHost : public testing::Test {
  protected:
   static void SetUpTestSuite() {
-    ASSERT_FALSE(orvtest::serveBus(kBus, "shellext").empty());
+    ASSERT_FALSE(orvtest::serveBus(kBus, "orv_{pid}_shellext.bus").empty());
     ASSERT_EQ(servertest::registerCorvath(), S_OK);
     ASSERT_NE(fenwold(), nullptr);
   }
