@@ -12,8 +12,8 @@
 #include "tests/support/modal_driver.h"
 #include "tests/support/screenshot.h"
 #include "tests/win/adaptersheet_support.h"
-#include "tests/win/bus_text.h"
 #include "tests/win/server_support.h"
+#include "tests/win/shared_bus.h"
 
 namespace {
 

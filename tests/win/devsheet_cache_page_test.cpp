@@ -29,7 +29,7 @@
 #include "tests/support/modal_driver.h"
 #include "tests/support/screenshot.h"
 #include "tests/support/simulator_control.h"
-#include "tests/win/bus_text.h"
+#include "tests/win/shared_bus.h"
 
 namespace {
 

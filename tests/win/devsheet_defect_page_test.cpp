@@ -20,8 +20,8 @@
 #include "server/help.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/screenshot.h"
-#include "tests/win/bus_text.h"
 #include "tests/win/devsheet_defect_mode_kit.h"
+#include "tests/win/shared_bus.h"
 
 namespace {
 

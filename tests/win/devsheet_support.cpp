@@ -6,8 +6,8 @@
 
 #include "devsheet/devsheet_res.h"
 #include "tests/support/modal_driver.h"
-#include "tests/win/bus_text.h"
 #include "tests/win/server_support.h"
+#include "tests/win/shared_bus.h"
 
 namespace devtest {
 

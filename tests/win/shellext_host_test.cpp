@@ -21,8 +21,8 @@
 #include "simulator/controls.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/screenshot.h"
-#include "tests/win/bus_text.h"
 #include "tests/win/server_support.h"
+#include "tests/win/shared_bus.h"
 #include "tests/win/shellext_browser.h"
 
 namespace {
