@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "simulator/bus.h"
+#include "simulator/bus_text.h"  // the tokenizer and byte lists, which tests call too
 
 namespace sim {
 
@@ -30,18 +31,5 @@ bool sameBus(const Bus& a, const Bus& b);
 // The built-in default bus (the text of simulator/default.bus, compiled in).
 std::string_view defaultBusText();
 constexpr const char* kDefaultBusName = "default.bus";
-
-// Splits one line into tokens: bare words and "quoted strings" (with \" and \\), up to
-// a # outside quotes. Returns false with `error` set on an unterminated string.
-struct Token {
-  std::string text;
-  bool quoted = false;
-};
-bool tokenizeLine(std::string_view line, std::vector<Token>& tokens, std::string& error);
-
-// A byte list: two-digit (or one-digit) hex bytes, "quoted text" as its ASCII bytes,
-// and HH*N for N copies of a byte. Returns false with `error` set.
-bool parseByteList(const std::vector<Token>& tokens, size_t first, std::vector<uint8_t>& out,
-                   std::string& error);
 
 }  // namespace sim

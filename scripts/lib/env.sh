@@ -360,7 +360,13 @@ orv_ensure_display() {
   if [ -n "${DISPLAY:-}" ]; then return 0; fi
   local n
   for n in $(seq 90 130); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    # A lock whose server is gone (a run that was killed) is left behind by Xvfb: take
+    # the number back rather than run out of numbers.
+    if [ -e "/tmp/.X$n-lock" ]; then
+      kill -0 "$(tr -d ' ' <"/tmp/.X$n-lock" 2>/dev/null)" 2>/dev/null && continue
+      rm -f "/tmp/.X$n-lock" "/tmp/.X11-unix/X$n" 2>/dev/null || continue
+    fi
+    [ -e "/tmp/.X11-unix/X$n" ] && continue
     Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$ORV_LOGS/xvfb.log" 2>&1 &
     ORV_XVFB_PID=$!
     local i

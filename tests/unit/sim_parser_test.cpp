@@ -185,6 +185,10 @@ TEST(SimBusParser, BadDescriptionsAreRefusedNamingFileAndLine) {
       {(adapter + "  capacity 1 512\n"), "\"capacity\" outside a device section", 3},
       {"  identifier X\n", "\"identifier\" outside an adapter section", 1},
       {"adapter 0\n  devicemap off\n", "\"devicemap\" belongs before the first adapter", 2},
+      // A key of both the bus and the devices: inside an adapter it is a device key.
+      {(adapter + "  completion pending\n"), "\"completion\" outside a device section", 3},
+      {"device 1\n", "\"device\" outside an adapter section", 1},
+      {(device + "    rate 100 x2 x2\n"), "too many values for \"rate\"", 5},
       {"adapter 0\n  device 1\n", "device 1 has no inquiry data", 2},
       {(device + "    plist 1/2\n"), "bad defect \"1/2\" (CYLINDER/HEAD/SECTOR)", 5},
       {(device + "    plist 16777216/0/0\n"), "bad defect", 5},
