@@ -7,90 +7,25 @@
 
 #include "adaptersheet/adapter_info.h"
 #include "adaptersheet/adaptersheet_res.h"
+#include "contract/record_text.h"
 #include "framework/dpi.h"
 #include "framework/module.h"
 #include "framework/strings.h"
-#include "server/help.h"
-#include "server/module_res.h"
+#include "pages/help.h"
+#include "pages/sheet_res.h"
 
 namespace ha {
 namespace {
 
-constexpr COLORREF kPictureKey = RGB(0, 255, 255);
 // A column laid out for 96 DPI.
 constexpr int kPciNameWidth = 200;
 
-std::string field(const char* text, size_t size) { return std::string(text, strnlen(text, size)); }
-
 std::string headingText(const inv::HostAdapterInfo& adapter) {
-  return fw::formatString(
-      IDS_HA_HEADING,
-      field(adapter.adapterIdentifier, sizeof adapter.adapterIdentifier).c_str(),
-      field(adapter.displayName, sizeof adapter.displayName).c_str());
-}
-
-HBITMAP loadBitmap(UINT id) {
-  return static_cast<HBITMAP>(
-      LoadImageA(fw::resourceModule(), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, 0));
+  return fw::formatString(IDS_HA_HEADING, inv::recordText(adapter.adapterIdentifier).c_str(),
+                          inv::recordText(adapter.displayName).c_str());
 }
 
 }  // namespace
-
-HFONT createHeadingFont(HWND sheet) {
-  if (!sheet) return nullptr;
-  HDC dc = GetDC(sheet);
-  if (!dc) return nullptr;
-  HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageA(sheet, WM_GETFONT, 0, 0));
-  TEXTMETRICA metrics = {};
-  BOOL measured;
-  {
-    srv::Selection selection(dc, font);
-    measured = GetTextMetricsA(dc, &metrics);
-  }
-  ReleaseDC(sheet, dc);
-  if (!measured) return nullptr;
-  return CreateFontA(metrics.tmHeight, metrics.tmAveCharWidth, 0, 0, 600, FALSE, FALSE, FALSE,
-                     ANSI_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY, 0x24,
-                     "Arial");
-}
-
-void fitHeading(HWND page, int id) {
-  // Dialog units do not grow exactly with the heading font at every DPI, so a long adapter
-  // name may outgrow the label's one line and wrap to a line nobody sees. Such a label
-  // takes the page's width (margins kept as on its left) instead.
-  HWND label = GetDlgItem(page, id);
-  const int length = label ? GetWindowTextLengthA(label) : 0;
-  if (length <= 0) return;
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  GetWindowTextA(label, text.data(), length + 1);
-  HDC dc = GetDC(label);
-  if (!dc) return;
-  SIZE extent = {};
-  BOOL measured;
-  {
-    srv::Selection selection(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
-    measured = GetTextExtentPoint32A(dc, text.c_str(), length, &extent);
-  }
-  ReleaseDC(label, dc);
-  RECT box = {};
-  GetWindowRect(label, &box);
-  MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&box), 2);
-  // The sheet sizes its pages to its tab's display area, which may be wider than the
-  // page's template at this point.
-  RECT client = {};
-  GetClientRect(page, &client);
-  if (HWND tab = PropSheet_GetTabControl(GetParent(page))) {
-    RECT area = {};
-    GetClientRect(tab, &area);
-    TabCtrl_AdjustRect(tab, FALSE, &area);
-    if (area.right - area.left > client.right) client.right = area.right - area.left;
-  }
-  const int width = box.right - box.left;
-  const int widest = client.right - 2 * box.left;
-  if (!measured || extent.cx <= width || widest <= width) return;
-  SetWindowPos(label, nullptr, 0, 0, widest, box.bottom - box.top,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
 
 // ---- the sheet ----
 
@@ -109,7 +44,7 @@ CHAPropertySheet::~CHAPropertySheet() = default;
 void CHAPropertySheet::onInitialized() {
   // The caption's "?" button for the pages' context help.
   SetWindowLongPtrA(hwnd(), GWL_EXSTYLE, GetWindowLongPtrA(hwnd(), GWL_EXSTYLE) | WS_EX_CONTEXTHELP);
-  headingFont_.reset(createHeadingFont(hwnd()));
+  headingFont_.reset(srv::createHeadingFont(hwnd()));
 }
 
 LRESULT CHAPropertySheet::handleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
@@ -134,16 +69,12 @@ BOOL CHAPage::onInitDialog() {
   auto* owner = static_cast<CHAPropertySheet*>(sheet());
   HFONT font = owner ? owner->headingFont() : nullptr;
   if (font) SendDlgItemMessageA(hwnd(), IDC_HA_HEADING, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  fitHeading(hwnd(), IDC_HA_HEADING);
+  srv::fitHeading(hwnd(), IDC_HA_HEADING);
   logo_.reset(fw::loadPicture(fw::resourceModule(), IDB_HA_LOGO, fw::dpiOf(hwnd())));
   return TRUE;
 }
 
-void CHAPage::paint(HDC dc) {
-  if (!item(IDC_HA_LOGO)) return;
-  const RECT area = controlRect(IDC_HA_LOGO);
-  srv::drawEtchedLine(dc, area.left, area.top, logo_.get());
-}
+void CHAPage::paint(HDC dc) { paintEtched(dc, IDC_HA_LOGO, logo_.get()); }
 
 // ---- General ----
 
@@ -186,47 +117,22 @@ void CHAGeneralPage::doDataExchange(fw::DataExchange& dx) {
 
 BOOL CHAGeneralPage::onInitDialog() {
   CHAPage::onInitDialog();
-  HDC screen = GetDC(nullptr);
-  if (screen && GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES) > 4) {
-    // The drawing for the page's scale: 1x, 1.5x or 2x.
-    RECT area = {};
-    GetClientRect(item(IDC_HA_PICTURE), &area);
-    if (dibPicture_.loadForDpi(IDB_HA_PICTURE256, fw::dpiOf(hwnd()), fw::resourceModule(),
-                               {area.right, area.bottom})) {
-      HPALETTE previous = dibPicture_.selectPalette(screen, false);
-      dibPicture_.makeBitmap(screen);
-      if (previous) SelectPalette(screen, previous, FALSE);
-    }
-  } else {
-    plainPicture_.reset(loadBitmap(IDB_HA_PICTURE16));
-  }
-  if (screen) ReleaseDC(nullptr, screen);
+  picture_.load(hwnd(), IDC_HA_PICTURE, IDB_HA_PICTURE256, IDB_HA_PICTURE16);
   fw::attachAccessible(item(IDC_HA_PICTURE), this);
   return TRUE;
-}
-
-void CHAGeneralPage::drawPicture(HDC dc, int x, int y) {
-  if (plainPicture_) {
-    srv::drawTransparentBitmap(dc, x, y, plainPicture_.get(), kPictureKey);
-  } else if (dibPicture_.bitmap()) {
-    HPALETTE previous = dibPicture_.selectPalette(dc, true);
-    srv::drawTransparentBitmap(dc, x, y, dibPicture_.bitmap(), kPictureKey);
-    if (previous) SelectPalette(dc, previous, TRUE);
-  }
 }
 
 void CHAGeneralPage::paint(HDC dc) {
   if (item(IDC_HA_PICTURE)) {
     const RECT area = controlRect(IDC_HA_PICTURE);
-    drawPicture(dc, area.left, area.top);
+    picture_.draw(dc, area.left, area.top);
   }
   CHAPage::paint(dc);
 }
 
 INT_PTR CHAGeneralPage::handleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
   // The picture's control repaints it when it is repainted alone.
-  if (message == WM_DRAWITEM && wParam == IDC_HA_PICTURE) {
-    drawPicture(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)->hDC, 0, 0);
+  if (message == WM_DRAWITEM && picture_.drawItem(wParam, lParam, IDC_HA_PICTURE)) {
     handled = true;
     return TRUE;
   }
@@ -234,12 +140,7 @@ INT_PTR CHAGeneralPage::handleMessage(UINT message, WPARAM wParam, LPARAM lParam
 }
 
 bool CHAGeneralPage::accessibleItem(HWND, long child, fw::AccessibleItem& out) {
-  if (child != CHILDID_SELF) return false;
-  out.name = fw::widen(fw::loadString(IDS_HA_ACC_PICTURE));
-  out.value = fw::widen(field(adapter_.displayName, sizeof adapter_.displayName));
-  out.role = ROLE_SYSTEM_GRAPHIC;
-  out.state = STATE_SYSTEM_READONLY;
-  return true;
+  return srv::pictureItem(child, IDS_HA_ACC_PICTURE, inv::recordText(adapter_.displayName), out);
 }
 
 // ---- PCI Configuration ----
@@ -325,7 +226,7 @@ void CHAPciPage::addRow(int index, const std::string& name, uint32_t value) {
 
 void showHostAdapterPropertySheet(const inv::HostAdapterInfo& adapter, int page) {
   const std::string title = fw::formatString(
-      IDS_ADAPTER_SHEET_TITLE, field(adapter.displayName, sizeof adapter.displayName).c_str());
+      IDS_ADAPTER_SHEET_TITLE, inv::recordText(adapter.displayName).c_str());
   CHAPropertySheet sheet(adapter, title, nullptr, 0);
   sheet.setActivePage(static_cast<UINT>(page));
   sheet.doModal();

@@ -1,6 +1,6 @@
 // The host adapter property sheet: one adapter of the inventory, its General page and its
-// PCI Configuration page, the semi-bold heading font shared by every page, and the text
-// pop-ups of the sheet's own controls.
+// PCI Configuration page, the heading font its pages share, and the text pop-ups of the
+// sheet's own controls.
 #pragma once
 
 #include <windows.h>
@@ -9,24 +9,23 @@
 #include <memory>
 #include <string>
 
+#include "contract/records.h"
 #include "framework/accessible.h"
 #include "framework/propsheet.h"
-#include "inventory/records.h"
-#include "server/dibimage.h"
-#include "server/drawing.h"
-#include "server/help_tables.h"
-#include "server/helped_page.h"
+#include "pages/drawing.h"
+#include "pages/heading.h"
+#include "pages/help_tables.h"
+#include "pages/helped_page.h"
+#include "pages/page_picture.h"
 
 namespace ha {
 
 class CHAGeneralPage;
 class CHAPciPage;
 
-// The semi-bold "Arial" heading font measured with the sheet's dialog font; null when it
-// could not be made. The caller owns it.
-HFONT createHeadingFont(HWND sheet);
-// Widens a page's one-line heading label to the page when its text does not fit.
-void fitHeading(HWND page, int id);
+// The heading helpers by their former names, for the pages not yet moved to pages/.
+using srv::createHeadingFont;
+using srv::fitHeading;
 
 class CHAPropertySheet : public fw::PropertySheet {
  public:
@@ -78,7 +77,6 @@ class CHAGeneralPage : public CHAPage, private fw::AccessibleSource {
   INT_PTR handleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
 
  private:
-  void drawPicture(HDC dc, int x, int y);
   // The picture control reads as the picture of the host adapter, with its name.
   bool accessibleItem(HWND window, long child, fw::AccessibleItem& out) override;
 
@@ -89,8 +87,7 @@ class CHAGeneralPage : public CHAPage, private fw::AccessibleSource {
     std::string text;
   };
   Field fields_[9];
-  srv::DibImage dibPicture_;
-  srv::GdiObject<HBITMAP> plainPicture_;
+  srv::PagePicture picture_;
 };
 
 class CHAPciPage : public CHAPage {

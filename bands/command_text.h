@@ -9,9 +9,11 @@
 #include <string_view>
 #include <vector>
 
+#include "contract/app_descriptor.h"
+
 namespace bands {
 
-constexpr size_t kFieldSize = 260;  // AppDescriptor's text fields, terminator included
+constexpr size_t kFieldSize = srv::kAppTextSize;  // terminator included
 
 // The text of a fixed field: up to its first NUL, never beyond the field.
 std::string_view fieldText(const char* field, size_t size = kFieldSize);

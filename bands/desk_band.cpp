@@ -8,9 +8,9 @@
 
 #include <string>
 
-#include "bands/adapter_view.h"
 #include "bands/band_object.h"
 #include "bands/gastrel_res.h"
+#include "contract/adapter_view.h"
 #include "framework/accessible.h"
 #include "framework/classfactory.h"
 #include "framework/dpi.h"

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "contract/record_text.h"
 #include "devsheet/cache_page_res.h"
 #include "devsheet/devsheet.h"
 #include "devsheet/devsheet_res.h"
@@ -9,17 +10,15 @@
 #include "framework/module.h"
 #include "framework/msgbox.h"
 #include "framework/strings.h"
+#include "pages/help.h"
 #include "scsi/manager.h"
 #include "scsi/report.h"
 #include "scsi/scsi_res.h"
-#include "server/devicelist_res.h"
-#include "server/help.h"
 
 namespace dev {
 namespace {
 
 
-std::string field(const char* text, size_t size) { return std::string(text, strnlen(text, size)); }
 
 std::string onOff(bool enabled) {
   return fw::loadString(enabled ? IDS_DEV_CACHE_ENABLED : IDS_DEV_CACHE_DISABLED);
@@ -34,8 +33,7 @@ CDevCachePage::CDevCachePage(HICON icon, const inv::DeviceInfo& device, HMODULE 
       icon_(icon),
       device_(device),
       library_(library),
-      title_(fw::formatString(IDS_VENDOR_PRODUCT, field(device.vendor, sizeof device.vendor).c_str(),
-                              field(device.product, sizeof device.product).c_str())) {}
+      title_(deviceHeading(device)) {}
 
 void CDevCachePage::doDataExchange(fw::DataExchange& dx) {
   dx.text(IDC_DEV_TITLE, title_);
@@ -139,7 +137,7 @@ SelectOutcome CDevCachePage::select(const uint8_t* list, uint8_t length, bool re
 }
 
 bool CDevCachePage::confirmWriteCache() {
-  const std::string vendor = field(device_.vendor, sizeof device_.vendor);
+  const std::string vendor = inv::recordText(device_.vendor);
   const std::string text =
       fw::formatMessage(writeCacheQuestion(device_.vendor, sizeof device_.vendor), {vendor});
   return fw::messageBoxText(hwnd(), text, IDS_SUITE_CAPTION,
@@ -147,7 +145,7 @@ bool CDevCachePage::confirmWriteCache() {
 }
 
 void CDevCachePage::paint(HDC dc) {
-  if (item(IDC_DEV_SEPARATOR)) paintSeparator(dc, controlRect(IDC_DEV_SEPARATOR), separator_.get());
+  paintEtched(dc, IDC_DEV_SEPARATOR, separator_.get());
 }
 
 }  // namespace dev

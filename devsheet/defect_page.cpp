@@ -9,10 +9,10 @@
 #include "framework/msgbox.h"
 #include "framework/strings.h"
 #include "framework/waitcursor.h"
+#include "pages/help.h"
 #include "scsi/manager.h"
 #include "scsi/report.h"
 #include "scsi/scsi_res.h"
-#include "server/help.h"
 
 namespace dev {
 CDevDefectPage::CDevDefectPage(HICON icon, const inv::DeviceInfo& device, HMODULE library)
@@ -77,7 +77,7 @@ DefectOutcome CDevDefectPage::read(scsi::DefectList list, uint8_t* buffer) {
 }
 
 void CDevDefectPage::paint(HDC dc) {
-  if (item(IDC_DEV_SEPARATOR)) paintSeparator(dc, controlRect(IDC_DEV_SEPARATOR), separator_.get());
+  paintEtched(dc, IDC_DEV_SEPARATOR, separator_.get());
 }
 
 }  // namespace dev

@@ -7,10 +7,10 @@
 #include <memory>
 #include <string>
 
+#include "contract/records.h"
 #include "devsheet/defect_logic.h"
-#include "inventory/records.h"
-#include "server/drawing.h"
-#include "server/helped_page.h"
+#include "pages/drawing.h"
+#include "pages/helped_page.h"
 
 namespace dev {
 

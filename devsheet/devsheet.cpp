@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "contract/record_text.h"
 #include "devsheet/cache_page.h"
 #include "devsheet/defect_page.h"
 #include "devsheet/devsheet_res.h"
@@ -11,16 +12,15 @@
 #include "framework/module.h"
 #include "framework/strings.h"
 #include "inventory/device_types.h"
+#include "pages/heading.h"
+#include "pages/sheet_res.h"
 #include "scsi/miniport_channel.h"
-#include "server/devicelist_res.h"
-#include "server/module_res.h"
 
 namespace dev {
 namespace {
 
 constexpr uint32_t kNewestFamily = 4;
 
-std::string field(const char* text, size_t size) { return std::string(text, strnlen(text, size)); }
 
 }  // namespace
 
@@ -57,21 +57,7 @@ void CDevPropertySheet::onInitialized() {
 HFONT CDevPropertySheet::titleFont() {
   if (titleFontTried_ || !hwnd()) return titleFont_.get();
   titleFontTried_ = true;
-  // Measured with the sheet's own (dialog) font, so that headings keep its size.
-  HDC dc = GetDC(hwnd());
-  if (!dc) return nullptr;
-  HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageA(hwnd(), WM_GETFONT, 0, 0));
-  TEXTMETRICA metrics = {};
-  BOOL measured;
-  {
-    srv::Selection selection(dc, font);
-    measured = GetTextMetricsA(dc, &metrics);
-  }
-  ReleaseDC(hwnd(), dc);
-  if (!measured) return nullptr;
-  titleFont_.reset(CreateFontA(metrics.tmHeight, metrics.tmAveCharWidth, 0, 0, 600, FALSE, FALSE,
-                               FALSE, ANSI_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
-                               PROOF_QUALITY, 0x24, "Arial"));
+  titleFont_.reset(srv::createHeadingFont(hwnd()));
   return titleFont_.get();
 }
 
@@ -83,27 +69,25 @@ int CDevPropertySheet::negotiatedRateText(uint8_t targetId, std::string& text) {
   return 1;
 }
 
+std::string deviceHeading(const inv::DeviceInfo& device) {
+  return fw::formatString(IDS_VENDOR_PRODUCT, inv::recordText(device.vendor).c_str(),
+                          inv::recordText(device.product).c_str());
+}
+
 HBITMAP showPageHeading(HWND page, fw::PropertySheet* sheet, const inv::DeviceInfo& device,
                         HICON icon, int iconId) {
   auto* owner = static_cast<CDevPropertySheet*>(sheet);
   if (HFONT font = owner ? owner->titleFont() : nullptr)
     SendDlgItemMessageA(page, IDC_DEV_TITLE, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  const std::string title =
-      fw::formatString(IDS_VENDOR_PRODUCT, field(device.vendor, sizeof device.vendor).c_str(),
-                       field(device.product, sizeof device.product).c_str());
-  SetDlgItemTextA(page, IDC_DEV_TITLE, title.c_str());
+  SetDlgItemTextA(page, IDC_DEV_TITLE, deviceHeading(device).c_str());
   SendDlgItemMessageA(page, iconId, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
   return fw::loadPicture(fw::resourceModule(), IDB_DEV_SEPARATOR, fw::dpiOf(page));
 }
 
-void paintSeparator(HDC dc, const RECT& line, HBITMAP separator) {
-  if (separator) srv::drawEtchedLine(dc, line.left, line.top, separator);
-}
-
 void showDevicePropertySheet(HMODULE library, const inv::DeviceInfo& device) {
   const std::string title =
-      fw::formatString(IDS_DEVICE_SHEET_TITLE, field(device.vendor, sizeof device.vendor).c_str(),
-                       field(device.product, sizeof device.product).c_str());
+      fw::formatString(IDS_DEVICE_SHEET_TITLE, inv::recordText(device.vendor).c_str(),
+                       inv::recordText(device.product).c_str());
   HICON icon = LoadIconA(fw::resourceModule(),
                          MAKEINTRESOURCEA(inv::deviceTypeIcon(device.deviceType)));
   CDevPropertySheet sheet(library, device, icon, title, nullptr, 0);

@@ -9,12 +9,12 @@
 #include <memory>
 #include <string>
 
+#include "contract/records.h"
 #include "framework/accessible.h"
 #include "framework/propsheet.h"
-#include "inventory/records.h"
-#include "server/dibimage.h"
-#include "server/drawing.h"
-#include "server/helped_page.h"
+#include "pages/drawing.h"
+#include "pages/helped_page.h"
+#include "pages/page_picture.h"
 
 namespace dev {
 
@@ -80,8 +80,6 @@ class CDevGeneralPage : public srv::HelpedPage, private fw::AccessibleSource {
 
  private:
   void paint(HDC dc) override;
-  // The device picture with its top-left corner at (x, y) of dc.
-  void drawPicture(HDC dc, int x, int y);
   // The picture control reads as the picture of the device, with the device type.
   bool accessibleItem(HWND window, long child, fw::AccessibleItem& out) override;
 
@@ -92,8 +90,7 @@ class CDevGeneralPage : public srv::HelpedPage, private fw::AccessibleSource {
     std::string text;
   };
   Field fields_[10];
-  srv::GdiObject<HBITMAP> plainPicture_;
-  srv::DibImage dibPicture_;
+  srv::PagePicture picture_;
   srv::GdiObject<HBITMAP> separator_;
 };
 
@@ -133,14 +130,13 @@ class CDevScsiPage : public srv::HelpedPage, private fw::AccessibleSource {
   int overhang_ = 2;  // pixels the marks reach beyond their controls
 };
 
+// The pages' heading text, "%s  %s" with the device's vendor and product.
+std::string deviceHeading(const inv::DeviceInfo& device);
 // The heading of the pages that read a disk: "%s  %s" with vendor and product in the
 // sheet's bold font on 1516 and the device icon on `iconId`; answers the separator
 // picture, loaded for the page to paint.
 HBITMAP showPageHeading(HWND page, fw::PropertySheet* sheet, const inv::DeviceInfo& device,
                         HICON icon, int iconId);
-// The separator at the top-left of control 1238, its red transparent, its lines in the
-// scheme's 3-D colours.
-void paintSeparator(HDC dc, const RECT& line, HBITMAP separator);
 
 // The capacity text of a device: "%lu MBytes" from READ CAPACITY(10), or READ
 // CAPACITY(16) where that cannot tell the size; "N/A" for types without a capacity and

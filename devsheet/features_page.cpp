@@ -4,13 +4,13 @@
 
 #include <oleacc.h>
 
+#include "contract/record_text.h"
 #include "devsheet/devsheet.h"
 #include "devsheet/devsheet_res.h"
 #include "framework/dpi.h"
 #include "framework/module.h"
 #include "framework/strings.h"
-#include "server/devicelist_res.h"
-#include "server/help.h"
+#include "pages/help.h"
 
 namespace dev {
 namespace {
@@ -27,7 +27,6 @@ constexpr srv::SchemeColour kMarkColours[] = {
 // The mark reaches this far beyond its control on every side (at 96 DPI).
 constexpr int kMarkOverhang = 2;
 
-std::string field(const char* text, size_t size) { return std::string(text, strnlen(text, size)); }
 
 bool adapterShowsRate(const inv::DeviceInfo& device) {
   const auto* adapter = inv::fromAddress<const inv::HostAdapterInfo>(device.adapter);
@@ -43,8 +42,7 @@ CDevScsiPage::CDevScsiPage(HICON icon, const inv::DeviceInfo& device, HMODULE li
       library_(library),
       inquiry_(device.inquiryHeader),
       showsRate_(adapterShowsRate(device)),
-      title_(fw::formatString(IDS_VENDOR_PRODUCT, field(device.vendor, sizeof device.vendor).c_str(),
-                              field(device.product, sizeof device.product).c_str())) {}
+      title_(deviceHeading(device)) {}
 
 void CDevScsiPage::doDataExchange(fw::DataExchange& dx) {
   dx.text(IDC_DEV_TITLE, title_);
@@ -114,7 +112,7 @@ void CDevScsiPage::paint(HDC dc) {
     const RECT area = controlRect(IDC_DEV_RATE_MARK);
     drawMark(dc, IDC_DEV_RATE_MARK, true, {area.left, area.top});
   }
-  if (item(IDC_DEV_SEPARATOR)) paintSeparator(dc, controlRect(IDC_DEV_SEPARATOR), separator_.get());
+  paintEtched(dc, IDC_DEV_SEPARATOR, separator_.get());
 }
 
 INT_PTR CDevScsiPage::handleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {

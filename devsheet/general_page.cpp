@@ -2,6 +2,7 @@
 
 #include <oleacc.h>
 
+#include "contract/record_text.h"
 #include "devsheet/devsheet.h"
 #include "devsheet/devsheet_res.h"
 #include "devsheet/general_info.h"
@@ -9,16 +10,12 @@
 #include "framework/module.h"
 #include "framework/strings.h"
 #include "inventory/device_types.h"
+#include "pages/help.h"
+#include "pages/page_picture.h"
 #include "scsi/manager.h"
-#include "server/devicelist_res.h"
-#include "server/help.h"
 
 namespace dev {
 namespace {
-
-constexpr COLORREF kPictureKey = RGB(0, 255, 255);
-
-std::string field(const char* text, size_t size) { return std::string(text, strnlen(text, size)); }
 
 std::string yesNo(bool yes) { return fw::loadString(yes ? IDS_DEV_YES : IDS_DEV_NO); }
 
@@ -47,12 +44,12 @@ std::string capacityText(const inv::DeviceInfo& device) {
 
 CDevGeneralPage::CDevGeneralPage(HICON icon, const inv::DeviceInfo& device)
     : HelpedPage(IDD_DEV_GENERAL, srv::kHelpDeviceGeneral), icon_(icon), device_(device) {
-  const std::string vendor = field(device.vendor, sizeof device.vendor);
-  const std::string product = field(device.product, sizeof device.product);
-  const std::string revision = field(device.revision, sizeof device.revision);
+  const std::string vendor = inv::recordText(device.vendor);
+  const std::string product = inv::recordText(device.product);
+  const std::string revision = inv::recordText(device.revision);
   const uint8_t* inquiry = device.inquiryHeader;
   const std::string typeName = fw::loadString(inv::deviceTypeName(device.deviceType));
-  fields_[0] = {IDC_DEV_TITLE, fw::formatString(IDS_VENDOR_PRODUCT, vendor.c_str(), product.c_str())};
+  fields_[0] = {IDC_DEV_TITLE, deviceHeading(device)};
   fields_[1] = {IDC_DEV_TYPE, fw::formatString(IDS_DEV_TYPE, typeName.c_str())};
   fields_[2] = {IDC_DEV_SCSI_ID, fw::formatString(IDS_DEV_SCSI_ID, unsigned{device.target})};
   fields_[3] = {IDC_DEV_VENDOR, vendor};
@@ -83,50 +80,23 @@ BOOL CDevGeneralPage::onInitDialog() {
   SendDlgItemMessageA(hwnd(), IDC_DEV_ICON, STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);
 
   const PicturePair pictures = devicePicture(device_.deviceType);
-  const unsigned dpi = fw::dpiOf(hwnd());
-  HDC screen = GetDC(nullptr);
-  if (screen && GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES) > 4) {
-    // The drawing for the page's scale: 1x, 1.5x or 2x.
-    RECT area = {};
-    GetClientRect(item(IDC_DEV_PICTURE), &area);
-    if (dibPicture_.loadForDpi(pictures.dib256, dpi, fw::resourceModule(), {area.right, area.bottom})) {
-      HPALETTE previous = dibPicture_.selectPalette(screen, false);
-      dibPicture_.makeBitmap(screen);
-      if (previous) SelectPalette(screen, previous, FALSE);
-    }
-  } else {
-    plainPicture_.reset(static_cast<HBITMAP>(LoadImageA(
-        fw::resourceModule(), MAKEINTRESOURCEA(pictures.plain16), IMAGE_BITMAP, 0, 0, 0)));
-  }
-  if (screen) ReleaseDC(nullptr, screen);
-  separator_.reset(fw::loadPicture(fw::resourceModule(), IDB_DEV_SEPARATOR, dpi));
+  picture_.load(hwnd(), IDC_DEV_PICTURE, pictures.dib256, pictures.plain16);
+  separator_.reset(fw::loadPicture(fw::resourceModule(), IDB_DEV_SEPARATOR, fw::dpiOf(hwnd())));
   fw::attachAccessible(item(IDC_DEV_PICTURE), this);
   return TRUE;
-}
-
-void CDevGeneralPage::drawPicture(HDC dc, int x, int y) {
-  if (plainPicture_) {
-    srv::drawTransparentBitmap(dc, x, y, plainPicture_.get(), kPictureKey);
-  } else if (dibPicture_.bitmap()) {
-    HPALETTE previous = dibPicture_.selectPalette(dc, true);
-    srv::drawTransparentBitmap(dc, x, y, dibPicture_.bitmap(), kPictureKey);
-    if (previous) SelectPalette(dc, previous, TRUE);
-  }
 }
 
 void CDevGeneralPage::paint(HDC dc) {
   if (item(IDC_DEV_PICTURE)) {
     const RECT area = controlRect(IDC_DEV_PICTURE);
-    drawPicture(dc, area.left, area.top);
+    picture_.draw(dc, area.left, area.top);
   }
-  if (item(IDC_DEV_SEPARATOR)) paintSeparator(dc, controlRect(IDC_DEV_SEPARATOR), separator_.get());
+  paintEtched(dc, IDC_DEV_SEPARATOR, separator_.get());
 }
 
 INT_PTR CDevGeneralPage::handleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
   // The picture's control repaints it when it is repainted alone.
-  if (message == WM_DRAWITEM && wParam == IDC_DEV_PICTURE) {
-    const auto* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-    drawPicture(draw->hDC, 0, 0);
+  if (message == WM_DRAWITEM && picture_.drawItem(wParam, lParam, IDC_DEV_PICTURE)) {
     handled = true;
     return TRUE;
   }
@@ -134,12 +104,8 @@ INT_PTR CDevGeneralPage::handleMessage(UINT message, WPARAM wParam, LPARAM lPara
 }
 
 bool CDevGeneralPage::accessibleItem(HWND, long child, fw::AccessibleItem& out) {
-  if (child != CHILDID_SELF) return false;
-  out.name = fw::widen(fw::loadString(IDS_DEV_ACC_PICTURE));
-  out.value = fw::widen(fw::loadString(inv::deviceTypeName(device_.deviceType)));
-  out.role = ROLE_SYSTEM_GRAPHIC;
-  out.state = STATE_SYSTEM_READONLY;
-  return true;
+  return srv::pictureItem(child, IDS_DEV_ACC_PICTURE,
+                          fw::loadString(inv::deviceTypeName(device_.deviceType)), out);
 }
 
 }  // namespace dev

@@ -8,9 +8,9 @@
 #include "framework/module.h"
 #include "framework/strings.h"
 #include "framework/waitcursor.h"
+#include "pages/help.h"
 #include "scsi/manager.h"
 #include "scsi/report.h"
-#include "server/help.h"
 
 namespace dev {
 namespace {
@@ -126,7 +126,7 @@ bool CDevModePage::sense(uint8_t pageCode, uint8_t pageControl, uint8_t* buffer)
 }
 
 void CDevModePage::paint(HDC dc) {
-  if (item(IDC_DEV_SEPARATOR)) paintSeparator(dc, controlRect(IDC_DEV_SEPARATOR), separator_.get());
+  paintEtched(dc, IDC_DEV_SEPARATOR, separator_.get());
 }
 
 }  // namespace dev

@@ -1,5 +1,6 @@
 #include "explorer/explorer_model.h"
 
+#include "contract/record_text.h"
 #include "framework/scale.h"
 
 
@@ -58,10 +59,7 @@ int lastColumnWidth(int windowWidth, unsigned dpi) {
   return std::max(0, windowWidth - fw::scaled(kFixedColumnsTotal, dpi));
 }
 
-std::string fieldText(const char* field, size_t size) {
-  const void* nul = std::memchr(field, '\0', size);
-  return std::string(field, nul ? static_cast<const char*>(nul) - field : size);
-}
+std::string fieldText(const char* field, size_t size) { return inv::fixedText(field, size); }
 
 std::string adapterName(const inv::HostAdapterInfo& a) {
   return fieldText(a.displayName, sizeof a.displayName);

@@ -9,8 +9,8 @@
 #include <optional>
 #include <string>
 
+#include "contract/records.h"
 #include "explorer/explorer_res.h"
-#include "inventory/records.h"
 
 namespace explorer {
 

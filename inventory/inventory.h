@@ -11,9 +11,9 @@
 #include <cstdint>
 #include <memory>
 
+#include "contract/records.h"
 #include "inventory/manager_port.h"
 #include "inventory/message.h"
-#include "inventory/records.h"
 #include "scsi/commands.h"
 
 namespace inv {

@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "inventory/records.h"
+#include "contract/records.h"
 
 namespace inv {
 

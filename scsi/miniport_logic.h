@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "inventory/records.h"
+#include "contract/records.h"
 #include "scsi/miniport_request.h"
 
 namespace scsi {

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "framework/dialog.h"
-#include "server/dibimage.h"
-#include "server/drawing.h"
+#include "pages/dibimage.h"
+#include "pages/drawing.h"
 
 namespace srv {
 

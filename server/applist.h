@@ -12,25 +12,9 @@
 #include <string>
 #include <string_view>
 
+#include "contract/app_descriptor.h"
+
 namespace srv {
-
-constexpr size_t kAppTextSize = 260;
-constexpr uint8_t kAllDeviceTypes = 255;
-
-#pragma pack(push, 1)
-// One element of the caller's array for GetAppList; read in place by the front ends.
-struct AppDescriptor {
-  char appName[kAppTextSize];
-  char appPath[kAppTextSize];
-  char appDescription[kAppTextSize];  // left as the caller supplied it when there is none
-  uint32_t appIcon;                   // shell large icon handle, or 0
-};
-#pragma pack(pop)
-static_assert(sizeof(AppDescriptor) == 784, "AppDescriptor is 784 bytes");
-static_assert(offsetof(AppDescriptor, appName) == 0, "appName offset");
-static_assert(offsetof(AppDescriptor, appPath) == 260, "appPath offset");
-static_assert(offsetof(AppDescriptor, appDescription) == 520, "appDescription offset");
-static_assert(offsetof(AppDescriptor, appIcon) == 780, "appIcon offset");
 
 // Whether the value data names an application for deviceType; on a match *path receives
 // the program path (the text before the first "#", or all of it). Without "#" only

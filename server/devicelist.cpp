@@ -9,9 +9,9 @@
 #include "framework/module.h"
 #include "framework/strings.h"
 #include "inventory/device_types.h"
+#include "pages/help.h"
 #include "server/about.h"
 #include "server/devicelist_res.h"
-#include "server/help.h"
 #include "server/icons_res.h"
 
 namespace srv {

@@ -7,10 +7,10 @@
 
 #include <functional>
 
+#include "contract/records.h"
 #include "framework/dialog.h"
 #include "framework/listview.h"
 #include "framework/statusbar.h"
-#include "inventory/records.h"
 #include "server/devicelist_view.h"
 
 namespace srv {

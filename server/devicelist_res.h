@@ -30,5 +30,6 @@
 #define IDS_COLUMN_TYPE 103
 #define IDS_COLUMN_SCSI_ID 112
 #define IDS_COLUMN_REVISION 114
-#define IDS_VENDOR_PRODUCT 32874       // "%s  %s"
+// IDS_VENDOR_PRODUCT ("%s  %s") is shared with the sheets.
+#include "pages/sheet_res.h"
 #define IDS_ATTACHED_DEVICES 57345     // "%s has %u attached device(s)."

@@ -6,7 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "inventory/records.h"
+#include "contract/record_text.h"
+#include "contract/records.h"
 
 namespace srv {
 
@@ -90,9 +91,7 @@ size_t listedDeviceCount(const inv::HostAdapterInfo& adapter);
 // A fixed-size text field up to its NUL, never beyond the field.
 template <size_t N>
 std::string fieldText(const char (&field)[N]) {
-  size_t n = 0;
-  while (n < N && field[n] != '\0') ++n;
-  return std::string(field, n);
+  return inv::recordText(field);
 }
 
 }  // namespace srv

@@ -1,6 +1,6 @@
 #include "shellext/enum_idlist.h"
 
-#include "bands/adapter_view.h"
+#include "contract/adapter_view.h"
 #include "shellext/module.h"
 
 namespace shx {

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "client/corvath_obj_driver.h"
+#include "contract/records.h"
 #include "framework/modulelock.h"
-#include "inventory/records.h"
 #include "shellext/item_id_manager.h"
 
 namespace shx {

@@ -6,9 +6,9 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "contract/records.h"
 #include "framework/comptr.h"
 #include "framework/modulelock.h"
-#include "inventory/records.h"
 #include "shellext/item_ids.h"
 
 namespace shx {

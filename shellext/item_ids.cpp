@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "inventory/record_width.h"
+#include "contract/record_width.h"
 
 namespace shx {
 namespace {

@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <string>
 
-#include "bands/adapter_view.h"
-#include "inventory/records.h"
+#include "contract/adapter_view.h"
+#include "contract/records.h"
 
 namespace shx {
 

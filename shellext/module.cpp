@@ -1,6 +1,7 @@
 #include "shellext/module.h"
 
 #include "client/corvath_obj_driver.h"
+#include "client/device_icons.h"
 #include "framework/strings.h"
 #include "shellext/fenwold_res.h"
 #include "shellext/folder_logic.h"
@@ -37,16 +38,7 @@ void FenwoldApp::createImageLists(CorvathObjDriver& corvath) {
                             ILC_COLORDDB | ILC_MASK, 4, 0);
   large_ = ImageList_Create(GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON),
                             ILC_COLORDDB | ILC_MASK, 4, 0);
-  for (short argument : kImageIconArguments) {
-    // The server's icons are shared: the lists take copies, nothing is destroyed here.
-    HICON icon = reinterpret_cast<HICON>(static_cast<intptr_t>(corvath.GetDeviceIcon(argument)));
-    for (HIMAGELIST list : {small_, large_}) {
-      if (!list) continue;
-      // A missing icon keeps its place (blank), so the images keep their indices.
-      if (ImageList_AddIcon(list, icon) < 0)
-        ImageList_SetImageCount(list, static_cast<UINT>(ImageList_GetImageCount(list) + 1));
-    }
-  }
+  addDeviceIcons(corvath, kImageIconArguments, small_, large_);
 }
 
 void showMessage(unsigned textId) {

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "bands/adapter_view.h"
 #include "bands/band_tables.h"
+#include "contract/adapter_view.h"
 #include "tests/support/low_memory.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <utility>
 
-#include "inventory/records.h"
+#include "contract/records.h"
 #include "tests/support/low_memory.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "server/dibimage_layout.h"
+#include "pages/dibimage_layout.h"
 
 namespace {
 

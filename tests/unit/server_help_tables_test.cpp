@@ -6,7 +6,7 @@
 #include <sstream>
 #include <string>
 
-#include "server/help_tables.h"
+#include "pages/help_tables.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "inventory/record_width.h"
+#include "contract/record_width.h"
 #include "shellext/item_ids.h"
 
 namespace {

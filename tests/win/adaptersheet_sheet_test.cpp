@@ -12,7 +12,7 @@
 
 #include "adaptersheet/adaptersheet.h"
 #include "adaptersheet/adaptersheet_res.h"
-#include "server/help.h"
+#include "pages/help.h"
 #include "tests/support/modal_driver.h"
 
 namespace {

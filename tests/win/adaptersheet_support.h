@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "client/corvath_obj_driver.h"
-#include "inventory/records.h"
+#include "contract/records.h"
 
 namespace hatest {
 

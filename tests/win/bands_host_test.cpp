@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "client/corvath_obj_driver.h"
-#include "inventory/records.h"
+#include "contract/records.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/screenshot.h"
 #include "tests/win/bands_site.h"

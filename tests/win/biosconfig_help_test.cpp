@@ -14,7 +14,7 @@
 #include "biosconfig/biosconfig_res.h"
 #include "biosconfig/seldarn_sheet.h"
 #include "framework/strings.h"
-#include "server/help.h"
+#include "pages/help.h"
 #include "tests/support/modal_driver.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "client/corvath_obj_driver.h"
-#include "inventory/records.h"
+#include "contract/records.h"
 #include "tests/support/modal_driver.h"
 
 namespace biostest {

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "client/corvath_obj_driver.h"
+#include "contract/records.h"
 #include "framework/listview.h"
-#include "inventory/records.h"
 #include "server/devicelist_res.h"
 #include "server/icons_res.h"
 #include "tests/support/modal_driver.h"

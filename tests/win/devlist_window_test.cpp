@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "framework/listview.h"
+#include "pages/help.h"
 #include "server/devicelist.h"
 #include "server/devicelist_res.h"
-#include "server/help.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/screenshot.h"
 

@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "contract/records.h"
 #include "inventory/library_port.h"
-#include "inventory/records.h"
-#include "server/help.h"
+#include "pages/help.h"
 #include "simulator/controls.h"
 #include "tests/support/modal_driver.h"
 

@@ -13,8 +13,8 @@
 #include "devsheet/devsheet.h"
 #include "devsheet/devsheet_res.h"
 #include "inventory/library_port.h"
+#include "pages/help.h"
 #include "scsi/manager.h"
-#include "server/help.h"
 #include "tests/support/modal_driver.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "client/corvath_obj_driver.h"
-#include "inventory/records.h"
+#include "contract/records.h"
 
 namespace devtest {
 

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "contract/records.h"
 #include "explorer/explorer_res.h"
 #include "explorer/explorer_server.h"
 #include "explorer/settings.h"
-#include "inventory/records.h"
 
 namespace explorertest {
 

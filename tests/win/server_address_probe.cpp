@@ -3,10 +3,10 @@
 // computes addresses; it never reads or writes through one.
 #include <windows.h>
 
+#include "contract/records.h"
 #include "framework/classfactory.h"
 #include "framework/dispatch.h"
 #include "framework/modulelock.h"
-#include "inventory/records.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "server/dibimage.h"
-#include "server/drawing.h"
+#include "pages/dibimage.h"
+#include "pages/drawing.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "framework/module.h"
-#include "server/help.h"
+#include "pages/help.h"
 
 // The storage interface of the HTML Help engine (itss.dll), which reads the files inside
 // a compiled help file the way the help control does. Declared outside the anonymous

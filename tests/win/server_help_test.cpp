@@ -8,7 +8,7 @@
 
 #include "framework/module.h"
 #include "framework/strings.h"
-#include "server/help.h"
+#include "pages/help.h"
 
 namespace {
 

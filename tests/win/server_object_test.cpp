@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "client/corvath_obj_driver.h"
+#include "contract/records.h"
 #include "framework/comptr.h"
-#include "inventory/records.h"
 #include "tests/support/modal_driver.h"
 #include "tests/win/server_support.h"
 

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "client/corvath_obj_driver.h"
+#include "contract/records.h"
 #include "framework/comreg.h"
-#include "inventory/records.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/screenshot.h"
 #include "tests/win/server_support.h"

@@ -17,7 +17,7 @@
 
 #include "bench/soak_measure.h"
 #include "client/corvath_obj_driver.h"
-#include "inventory/records.h"
+#include "contract/records.h"
 #include "simulator/controls.h"
 #include "tests/support/modal_driver.h"
 #include "tests/support/screenshot.h"

@@ -1,12 +1,13 @@
-// The server's adapter array as the bands read it in place: only the records the server
-// counted, only the devices a record holds, and addresses accepted only when they are
-// those of this list. Platform-free, tested natively.
+// The server's adapter array as the bands and the shell folder read it in place: only the
+// records the server counted, only the devices a record holds, and addresses accepted only
+// when they are those of this list. Platform-free, tested natively.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-#include "inventory/records.h"
+#include "contract/record_text.h"
+#include "contract/records.h"
 
 namespace bands {
 
@@ -32,13 +33,8 @@ class AdapterView {
   int count_ = 0;
 };
 
-// A fixed text field of a record as text, never read beyond the field.
-template <size_t N>
-std::string recordText(const char (&field)[N]) {
-  size_t n = 0;
-  while (n < N && field[n]) ++n;
-  return std::string(field, n);
-}
+// The records' text fields, by the name the bands and the folder use.
+using inv::recordText;
 
 // The tip of a device: pattern (string 6, "%s %s Rev:%s\nconnected to %s on Scsi ID %d")
 // filled with vendor, product, revision, the adapter's name and the target. Only "%s"

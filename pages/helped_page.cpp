@@ -1,4 +1,6 @@
-#include "server/helped_page.h"
+#include "pages/helped_page.h"
+
+#include "pages/drawing.h"
 
 namespace srv {
 
@@ -12,6 +14,12 @@ RECT HelpedPage::controlRect(int id) const {
   GetWindowRect(control, &rect);
   MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&rect), 2);
   return rect;
+}
+
+void HelpedPage::paintEtched(HDC dc, int controlId, HBITMAP picture) const {
+  if (!picture || !item(controlId)) return;
+  const RECT area = controlRect(controlId);
+  drawEtchedLine(dc, area.left, area.top, picture);
 }
 
 INT_PTR HelpedPage::handleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {

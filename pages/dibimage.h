@@ -8,8 +8,8 @@
 
 #include <cstdint>
 
-#include "server/dibimage_layout.h"
-#include "server/drawing.h"
+#include "pages/dibimage_layout.h"
+#include "pages/drawing.h"
 
 namespace srv {
 

@@ -1,4 +1,4 @@
-#include "server/help.h"
+#include "pages/help.h"
 
 #include "framework/module.h"
 #include "framework/strings.h"

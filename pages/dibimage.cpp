@@ -1,4 +1,4 @@
-#include "server/dibimage.h"
+#include "pages/dibimage.h"
 
 #include <vector>
 

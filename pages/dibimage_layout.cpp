@@ -1,4 +1,4 @@
-#include "server/dibimage_layout.h"
+#include "pages/dibimage_layout.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "bands/adapter_view.h"
+#include "contract/adapter_view.h"
 
 #include <algorithm>
 #include <vector>

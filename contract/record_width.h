@@ -8,7 +8,7 @@
 #include <cstring>
 #include <type_traits>
 
-#include "inventory/records.h"
+#include "contract/records.h"
 
 namespace inv {
 

@@ -1,4 +1,4 @@
-#include "server/drawing.h"
+#include "pages/drawing.h"
 
 #include <vector>
 
