@@ -5,7 +5,6 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -14,6 +13,7 @@
 #include "tests/support/screenshot.h"
 #include "tests/win/adaptersheet_support.h"
 #include "tests/win/server_support.h"
+#include "tests/win/shared_bus.h"
 
 namespace {
 
@@ -39,12 +39,8 @@ constexpr const char* kMessageCaption = "Velmora SCSI Explorer";
 class AdaptersheetOddAdapters : public testing::Test {
  protected:
   void SetUp() override {
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    busFile_ = std::string(temp) + "adaptersheet_" + std::to_string(GetCurrentProcessId()) + ".bus";
-    std::ofstream(busFile_, std::ios::binary) << kBus;
-    SetEnvironmentVariableA("VRAX_SIM_BUS", busFile_.c_str());
-    SetEnvironmentVariableA("VRAX_SIM_STATE", "none");
+    busFile_ = orvtest::serveBus(kBus, "adaptersheet_{pid}.bus");
+    ASSERT_FALSE(busFile_.empty());
     ASSERT_EQ(servertest::registerCorvath(), S_OK);
     ASSERT_EQ(CoInitialize(nullptr), S_OK);
     ASSERT_TRUE(corvath_.create());

@@ -7,7 +7,6 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -19,22 +18,13 @@
 #include "tests/support/modal_driver.h"
 #include "tests/support/screenshot.h"
 #include "tests/win/server_support.h"
+#include "tests/win/shared_bus.h"
 
 namespace {
 
 // One adapter that the identification table knows, scanning 16 targets, with a disk, a
 // device of type 11 and a CD-ROM drive.
-constexpr const char* kBus = R"(completion immediate
-adapter 0
-  identifier   "KESTREL-UW"
-  manager-id   "VRAX SIMULATOR"
-  scsi-id      7
-  unique       03 00 02 10 00 00 10 00 00 00 00 00 00 0E 00 81
-  pci 00       5A 1D 21 5C 17 01 90 02 03 00 00 01 08 40 00 00
-  pci 10       01 B8 00 00 00 E0 AF FE 00 00 00 00 00 00 00 00
-  pci 20       00 00 00 00 00 00 00 00 00 00 00 00 5A 1D 60 21
-  pci 30       00 00 00 00 00 00 00 00 00 00 00 00 09 01 08 08
-  device 0
+const std::string kBus = orvtest::wideBus("immediate") + R"(  device 0
     inquiry    00 00 02 02 1F 00 00 32 "TESSELL " "TS-9100W        " "0200"
   device 3
     inquiry    0B 00 02 02 1F 00 00 00 "HALDEN  " "BRIDGE 11       " "0.9 "
@@ -82,13 +72,8 @@ std::vector<uint32_t> resourceIcon(unsigned id) {
 class DevlistServer : public testing::Test {
  protected:
   void SetUp() override {
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    bus_ = std::string(temp) + "devlist_type11_" + std::to_string(GetCurrentProcessId()) + ".bus";
-    std::ofstream(bus_, std::ios::binary) << kBus;
-    // Read when the simulated manager is first used in this process.
-    SetEnvironmentVariableA("VRAX_SIM_BUS", bus_.c_str());
-    SetEnvironmentVariableA("VRAX_SIM_STATE", "none");
+    bus_ = orvtest::serveBus(kBus, "devlist_type11_{pid}.bus");
+    ASSERT_FALSE(bus_.empty());
     ASSERT_EQ(servertest::registerCorvath(), S_OK);
     ASSERT_EQ(CoInitialize(nullptr), S_OK);
   }

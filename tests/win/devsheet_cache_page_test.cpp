@@ -29,100 +29,68 @@
 #include "tests/support/modal_driver.h"
 #include "tests/support/screenshot.h"
 #include "tests/support/simulator_control.h"
+#include "tests/win/shared_bus.h"
 
 namespace {
 
 using Bytes = std::vector<int>;
 
 // Every disk has 1000000 blocks of 512 bytes: block descriptor 00 0F 42 40 00 00 02 00.
-constexpr const char* kBus = R"(completion pending
-adapter 0
-  identifier   "KESTREL-UW"
-  manager-id   "VRAX SIMULATOR"
-  scsi-id      7
-  unique       03 00 02 10 00 00 10 00 00 00 00 00 00 0E 00 81
-  pci 00       5A 1D 21 5C 17 01 90 02 03 00 00 01 08 40 00 00
-  pci 10       01 B8 00 00 00 E0 AF FE 00 00 00 00 00 00 00 00
-  pci 20       00 00 00 00 00 00 00 00 00 00 00 00 5A 1D 60 21
-  pci 30       00 00 00 00 00 00 00 00 00 00 00 00 09 01 08 08
-  # Read cache off, ARRE clear and clear by default; write cache off, on by default.
-  device 0
-    inquiry    00 00 02 02 1F 00 00 32 "ARVELL  " "HD-500          " "0100"
-    capacity   1000000 512
-    page 01 current    01 0A 00 0B 00 00 00 00 05 00 FF FF
+const std::string kBus =
+    orvtest::wideBus("pending") +
+    // Read cache off, ARRE clear and clear by default; write cache off, on by default.
+    orvtest::disk(0, "ARVELL", "HD-500") + R"(    page 01 current    01 0A 00 0B 00 00 00 00 05 00 FF FF
     page 01 changeable 01 0A FF FF 00 00 00 00 FF 00 FF FF
     page 08 current    08 12 01 00 FF FF 00 00 FF FF FF FF 80 10 00 00 00 00 00 00
     page 08 changeable 08 12 05 00 FF FF FF FF FF FF FF FF A0 FF 00 00 00 00 00 00
     page 08 default    08 12 04 00 FF FF 00 00 FF FF FF FF 80 10 00 00 00 00 00 00
-  # Read cache off with ARRE already set.
-  device 1
-    inquiry    00 00 02 02 1F 00 00 32 "TESSELL " "TS-500          " "0100"
-    capacity   1000000 512
-    completion immediate
+)" +
+    // Read cache off with ARRE already set.
+    orvtest::disk(1, "TESSELL", "TS-500") + R"(    completion immediate
     page 01 current    01 0A 40 0B 00 00 00 00 05 00 FF FF
     page 01 changeable 01 0A FF FF 00 00 00 00 FF 00 FF FF
     page 08 current    08 12 01 00 FF FF 00 00 FF FF FF FF 80 10 00 00 00 00 00 00
     page 08 changeable 08 12 05 00 FF FF FF FF FF FF FF FF A0 FF 00 00 00 00 00 00
-  # Write caching off by factory default, for the two questions.
-  device 2
-    inquiry    00 00 02 02 1F 00 00 32 "MAXTOR  " "MX-500          " "0100"
-    capacity   1000000 512
-    page 01 current    01 0A 40 0B 00 00 00 00 05 00 FF FF
+)" +
+    // Write caching off by factory default, for the two questions.
+    orvtest::disk(2, "MAXTOR", "MX-500") + R"(    page 01 current    01 0A 40 0B 00 00 00 00 05 00 FF FF
     page 01 changeable 01 0A FF FF 00 00 00 00 FF 00 FF FF
     page 08 current    08 12 00 00 FF FF 00 00 FF FF FF FF 80 10 00 00 00 00 00 00
     page 08 changeable 08 12 05 00 FF FF FF FF FF FF FF FF A0 FF 00 00 00 00 00 00
-  device 3
-    inquiry    00 00 02 02 1F 00 00 32 "QUORIX  " "QX-500          " "0100"
-    capacity   1000000 512
-    page 01 current    01 0A 40 0B 00 00 00 00 05 00 FF FF
+)" + orvtest::disk(3, "QUORIX", "QX-500") + R"(    page 01 current    01 0A 40 0B 00 00 00 00 05 00 FF FF
     page 01 changeable 01 0A FF FF 00 00 00 00 FF 00 FF FF
     page 08 current    08 12 00 00 FF FF 00 00 FF FF FF FF 80 10 00 00 00 00 00 00
     page 08 changeable 08 12 05 00 FF FF FF FF FF FF FF FF A0 FF 00 00 00 00 00 00
-  # Refuses its Caching page while bits 3-7 of byte 2 are set.
-  device 4
-    inquiry    00 00 02 02 1F 00 00 32 "HALDEN  " "HL-500          " "0100"
-    capacity   1000000 512
-    page 01 current    01 0A 40 0B 00 00 00 00 05 00 FF FF
+)" +
+    // Refuses its Caching page while bits 3-7 of byte 2 are set.
+    orvtest::disk(4, "HALDEN", "HL-500") + R"(    page 01 current    01 0A 40 0B 00 00 00 00 05 00 FF FF
     page 01 changeable 01 0A FF FF 00 00 00 00 FF 00 FF FF
     page 08 current    08 12 15 00 FF FF 00 00 FF FF FF FF 80 10 00 00 00 00 00 00
     page 08 changeable 08 12 1D 00 FF FF FF FF FF FF FF FF A0 FF 00 00 00 00 00 00
     select-refuse 08 2 F8
-  # Takes a new write cache setting and keeps the old one.
-  device 5
-    inquiry    00 00 02 02 1F 00 00 32 "QUORIX  " "QX-510          " "0100"
-    capacity   1000000 512
-    page 01 current    01 0A C0 0B 00 00 00 00 05 00 FF FF
+)" +
+    // Takes a new write cache setting and keeps the old one.
+    orvtest::disk(5, "QUORIX", "QX-510") + R"(    page 01 current    01 0A C0 0B 00 00 00 00 05 00 FF FF
     page 01 changeable 01 0A FF FF 00 00 00 00 FF 00 FF FF
     page 08 current    08 12 04 00 FF FF 00 00 FF FF FF FF 80 10 00 00 00 00 00 00
     page 08 changeable 08 12 05 00 FF FF FF FF FF FF FF FF A0 FF 00 00 00 00 00 00
     select-ignore 08 2 04
-  # Read cache switchable, write cache not.
-  device 6
-    inquiry    00 00 02 02 1F 00 00 32 "MIRLOW  " "MR-500          " "0100"
-    capacity   1000000 512
-    page 08 current    08 12 04 00 FF FF 00 00 FF FF FF FF 80 10 00 00 00 00 00 00
+)" +
+    // Read cache switchable, write cache not.
+    orvtest::disk(6, "MIRLOW", "MR-500") + R"(    page 08 current    08 12 04 00 FF FF 00 00 FF FF FF FF 80 10 00 00 00 00 00 00
     page 08 changeable 08 12 01 00 FF FF FF FF FF FF FF FF A0 FF 00 00 00 00 00 00
-  # No Caching page.
-  device 8
-    inquiry    00 00 02 02 1F 00 00 32 "ARVELL  " "HD-80           " "0100"
-    capacity   1000000 512
-    page 01 current    01 0A C0 0B 00 00 00 00 05 00 FF FF
-  # Busy at its first MODE SENSE; the changeable Caching page times out.
-  device 9
-    inquiry    00 00 02 02 1F 00 00 32 "ARVELL  " "HD-90           " "0100"
-    capacity   1000000 512
-    fault 1A busy times 1
+)" +
+    // No Caching page.
+    orvtest::disk(8, "ARVELL", "HD-80") + R"(    page 01 current    01 0A C0 0B 00 00 00 00 05 00 FF FF
+)" +
+    // Busy at its first MODE SENSE; the changeable Caching page times out.
+    orvtest::disk(9, "ARVELL", "HD-90") + R"(    fault 1A busy times 1
     page 08 current    08 12 04 00 FF FF 00 00 FF FF FF FF 80 10 00 00 00 00 00 00
-  device 10
-    inquiry    00 00 02 02 1F 00 00 32 "ARVELL  " "HD-100          " "0100"
-    capacity   1000000 512
-    fault 1A timeout page 08 times 1
+)" + orvtest::disk(10, "ARVELL", "HD-100") + R"(    fault 1A timeout page 08 times 1
     page 08 current    08 12 04 00 FF FF 00 00 FF FF FF FF 80 10 00 00 00 00 00 00
-  # The recovery page's write is refused as busy once.
-  device 11
-    inquiry    00 00 02 02 1F 00 00 32 "ARVELL  " "HD-110          " "0100"
-    capacity   1000000 512
-    fault 15 busy page 01 times 1
+)" +
+    // The recovery page's write is refused as busy once.
+    orvtest::disk(11, "ARVELL", "HD-110") + R"(    fault 15 busy page 01 times 1
     page 01 current    01 0A 00 0B 00 00 00 00 05 00 FF FF
     page 01 changeable 01 0A FF FF 00 00 00 00 FF 00 FF FF
     page 08 current    08 12 01 00 FF FF 00 00 FF FF FF FF 80 10 00 00 00 00 00 00
@@ -204,7 +172,7 @@ class DevsheetCachePage : public testing::Test {
     ASSERT_TRUE(scsi::scsiManager().load());
     auto loadText = orvtest::simulatorControl<simctl::LoadBusTextFn>(simctl::kLoadBusText);
     ASSERT_NE(loadText, nullptr);
-    ASSERT_EQ(loadText(kBus, "cache.bus"), 1);
+    ASSERT_EQ(loadText(kBus.c_str(), "cache.bus"), 1);
     list_ = inv::fromAddress<inv::HostAdapterInfo>(inventory_.buildAdapterList());
     ASSERT_NE(list_, nullptr);
     log_ = orvtest::tempPath("cache_requests.log");

@@ -21,68 +21,37 @@
 #include "tests/support/modal_driver.h"
 #include "tests/support/screenshot.h"
 #include "tests/win/devsheet_defect_mode_kit.h"
+#include "tests/win/shared_bus.h"
 
 namespace {
 
-constexpr const char* kBus = R"(completion pending
-adapter 0
-  identifier   "KESTREL-UW"
-  manager-id   "VRAX SIMULATOR"
-  scsi-id      7
-  unique       03 00 02 10 00 00 10 00 00 00 00 00 00 0E 00 81
-  pci 00       5A 1D 21 5C 17 01 90 02 03 00 00 01 08 40 00 00
-  pci 10       01 B8 00 00 00 E0 AF FE 00 00 00 00 00 00 00 00
-  pci 20       00 00 00 00 00 00 00 00 00 00 00 00 5A 1D 60 21
-  pci 30       00 00 00 00 00 00 00 00 00 00 00 00 09 01 08 08
-  device 0
-    inquiry    00 00 02 02 1F 00 00 32 "ARVELL  " "HD-500          " "0100"
-    capacity   1000000 512
-    plist      4660/5/256 112/0/453 9001/12/70000
+const std::string kBus =
+    orvtest::wideBus("pending") + orvtest::disk(0, "ARVELL", "HD-500") +
+    R"(    plist      4660/5/256 112/0/453 9001/12/70000
     glist      30001/4/12
-  # No defects at all.
-  device 1
-    inquiry    00 00 02 02 1F 00 00 32 "QUORIX  " "QX-500          " "0100"
-    capacity   1000000 512
-    completion immediate
-  # More primary defects than the buffer holds; hundreds of grown ones.
-  device 2
-    inquiry    00 00 02 02 1F 00 00 32 "TESSELL " "TS-500          " "0100"
-    capacity   1000000 512
-    plist      100/1/5*1100
+)" +
+    // No defects at all.
+    orvtest::disk(1, "QUORIX", "QX-500") + "    completion immediate\n" +
+    // More primary defects than the buffer holds; hundreds of grown ones.
+    orvtest::disk(2, "TESSELL", "TS-500") + R"(    plist      100/1/5*1100
     glist      7/0/1*300
-  device 3
-    inquiry    00 00 02 02 1F 00 00 32 "ARVELL  " "HD-80           " "0100"
-    capacity   1000000 512
-    plist      1/1/1
+)" + orvtest::disk(3, "ARVELL", "HD-80") + R"(    plist      1/1/1
     fault 37 check 05 20 00
-  device 4
-    inquiry    00 00 02 02 1F 00 00 32 "ARVELL  " "HD-81           " "0100"
-    capacity   1000000 512
-    plist      1/1/1
+)" + orvtest::disk(4, "ARVELL", "HD-81") + R"(    plist      1/1/1
     fault 37 aborted
-  device 5
-    inquiry    00 00 02 02 1F 00 00 32 "ARVELL  " "HD-82           " "0100"
-    capacity   1000000 512
-    plist      1/1/1
+)" + orvtest::disk(5, "ARVELL", "HD-82") + R"(    plist      1/1/1
     fault 37 busy
-  device 6
-    inquiry    00 00 02 02 1F 00 00 32 "ARVELL  " "HD-83           " "0100"
-    capacity   1000000 512
-    plist      1/1/1
+)" + orvtest::disk(6, "ARVELL", "HD-83") + R"(    plist      1/1/1
     fault 37 timeout
-  # The primary list arrives with an underrun; the grown list is refused as busy.
-  device 8
-    inquiry    00 00 02 02 1F 00 00 32 "MIRLOW  " "MR-500          " "0100"
-    capacity   1000000 512
-    plist      4660/5/256
+)" +
+    // The primary list arrives with an underrun; the grown list is refused as busy.
+    orvtest::disk(8, "MIRLOW", "MR-500") + R"(    plist      4660/5/256
     glist      1/1/1
     fault 37 underrun 12 times 1
     fault 37 busy
-  # A length field of 12: one whole entry.
-  device 9
-    inquiry    00 00 02 02 1F 00 00 32 "HALDEN  " "HL-500          " "0100"
-    capacity   1000000 512
-    plist      4660/5/256 1/2/3
+)" +
+    // A length field of 12: one whole entry.
+    orvtest::disk(9, "HALDEN", "HL-500") + R"(    plist      4660/5/256 1/2/3
     plist-length 12
 )";
 
@@ -104,7 +73,7 @@ const char kGrownText[] =
 
 class DevsheetDefectPage : public devtest::DirectPageTest {
  protected:
-  DevsheetDefectPage() : DirectPageTest(kBus, IDD_DEV_DEFECTS, 2, "Defect List") {}
+  DevsheetDefectPage() : DirectPageTest(kBus.c_str(), IDD_DEV_DEFECTS, 2, "Defect List") {}
 
   void onDefectPage(int target, const std::function<void(HWND sheet, HWND page)>& action,
                     const std::function<void()>& onTab = {}) {

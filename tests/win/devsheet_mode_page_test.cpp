@@ -21,26 +21,16 @@
 #include "tests/support/modal_driver.h"
 #include "tests/support/screenshot.h"
 #include "tests/win/devsheet_defect_mode_kit.h"
+#include "tests/win/shared_bus.h"
 
 namespace {
 
 using Texts = std::vector<std::string>;
 
-constexpr const char* kBus = R"(completion pending
-adapter 0
-  identifier   "KESTREL-UW"
-  manager-id   "VRAX SIMULATOR"
-  scsi-id      7
-  unique       03 00 02 10 00 00 10 00 00 00 00 00 00 0E 00 81
-  pci 00       5A 1D 21 5C 17 01 90 02 03 00 00 01 08 40 00 00
-  pci 10       01 B8 00 00 00 E0 AF FE 00 00 00 00 00 00 00 00
-  pci 20       00 00 00 00 00 00 00 00 00 00 00 00 5A 1D 60 21
-  pci 30       00 00 00 00 00 00 00 00 00 00 00 00 09 01 08 08
-  # The six pages, each with distinct current, saved and default values.
-  device 0
-    inquiry    00 00 02 02 1F 00 00 32 "ARVELL  " "HD-500          " "0100"
-    capacity   1000000 512
-    page 01 current    01 0A C0 0B 10 FE 80 00 05 00 01 2C
+const std::string kBus =
+    orvtest::wideBus("pending") +
+    // The six pages, each with distinct current, saved and default values.
+    orvtest::disk(0, "ARVELL", "HD-500") + R"(    page 01 current    01 0A C0 0B 10 FE 80 00 05 00 01 2C
     page 01 saved      01 0A 40 08 10 FF 01 00 07 00 00 64
     page 01 default    01 0A 00 05 08 00 00 00 05 00 00 C8
     page 02 current    02 0E 80 40 00 0A 00 14 00 00 01 00 03 00 00 00
@@ -58,42 +48,30 @@ adapter 0
     page 1C current    1C 0A 8D 03 00 00 17 70 00 00 00 01
     page 1C saved      1C 0A 00 04 00 00 0E 10 00 00 00 02
     page 1C default    1C 0A 08 00 00 00 00 00 00 00 00 00
-  # A Caching page of 0Ah bytes after its length, without block descriptors.
-  device 1
-    inquiry    00 00 02 02 1F 00 00 32 "QUORIX  " "QX-500          " "0100"
-    capacity   1000000 512
-    block-descriptors off
+)" +
+    // A Caching page of 0Ah bytes after its length, without block descriptors.
+    orvtest::disk(1, "QUORIX", "QX-500") + R"(    block-descriptors off
     completion immediate
     page 08 current    08 0A 04 00 FF FF 00 00 01 00 FF FF
     page 08 saved      08 0A 04 00 FF FF 00 00 01 00 00 10
     page 08 default    08 0A 04 00 FF FF 00 00 01 00 01 00
-  # A Caching page of 08h: the ceiling lies beyond it.
-  device 2
-    inquiry    00 00 02 02 1F 00 00 32 "TESSELL " "TS-500          " "0100"
-    capacity   1000000 512
-    page 08 current    08 08 04 00 FF FF 00 00 01 00
-  # A Caching page of 09h: the ceiling's first byte is in it, its last byte is not.
-  device 3
-    inquiry    00 00 02 02 1F 00 00 32 "HALDEN  " "HL-500          " "0100"
-    capacity   1000000 512
-    page 08 current    08 09 04 00 FF FF 00 00 01 00 FF
-  # Answers the pages it lacks with no page.
-  device 4
-    inquiry    00 00 02 02 1F 00 00 32 "MIRLOW  " "MR-500          " "0100"
-    capacity   1000000 512
-    missing-page empty
+)" +
+    // A Caching page of 08h: the ceiling lies beyond it.
+    orvtest::disk(2, "TESSELL", "TS-500") + R"(    page 08 current    08 08 04 00 FF FF 00 00 01 00
+)" +
+    // A Caching page of 09h: the ceiling's first byte is in it, its last byte is not.
+    orvtest::disk(3, "HALDEN", "HL-500") + R"(    page 08 current    08 09 04 00 FF FF 00 00 01 00 FF
+)" +
+    // Answers the pages it lacks with no page.
+    orvtest::disk(4, "MIRLOW", "MR-500") + R"(    missing-page empty
     page 08 current    08 12 04 00 FF FF 00 00 FF FF FF FF 80 10 00 00 00 00 00 00
-  # Refuses the pages it lacks; busy for the Disconnect/Reconnect page.
-  device 5
-    inquiry    00 00 02 02 1F 00 00 32 "ARVELL  " "HD-80           " "0100"
-    capacity   1000000 512
-    fault 1A busy page 02
+)" +
+    // Refuses the pages it lacks; busy for the Disconnect/Reconnect page.
+    orvtest::disk(5, "ARVELL", "HD-80") + R"(    fault 1A busy page 02
     page 08 current    08 12 04 00 FF FF 00 00 FF FF FF FF 80 10 00 00 00 00 00 00
-  # Busy at its first MODE SENSE.
-  device 6
-    inquiry    00 00 02 02 1F 00 00 32 "ARVELL  " "HD-90           " "0100"
-    capacity   1000000 512
-    fault 1A busy times 1
+)" +
+    // Busy at its first MODE SENSE.
+    orvtest::disk(6, "ARVELL", "HD-90") + R"(    fault 1A busy times 1
     page 08 current    08 12 04 00 FF FF 00 00 FF FF FF FF 80 10 00 00 00 00 00 00
 )";
 
@@ -118,7 +96,7 @@ constexpr int kParameterControls[] = {1620, 1581, 1602, 1589, 1590, 1591};
 
 class DevsheetModePage : public devtest::DirectPageTest {
  protected:
-  DevsheetModePage() : DirectPageTest(kBus, IDD_DEV_MODE, 3, "Mode Parameters") {}
+  DevsheetModePage() : DirectPageTest(kBus.c_str(), IDD_DEV_MODE, 3, "Mode Parameters") {}
 
   void onModePage(int target, const std::function<void(HWND sheet, HWND page)>& action,
                   const std::function<void()>& onTab = {}) {

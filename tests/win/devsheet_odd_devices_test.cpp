@@ -13,34 +13,21 @@
 #include "tests/support/modal_driver.h"
 #include "tests/support/screenshot.h"
 #include "tests/win/devsheet_support.h"
+#include "tests/win/shared_bus.h"
 
 namespace {
 
-constexpr const char* kBus = R"(completion immediate
-adapter 0
-  identifier   "KESTREL-UW"
-  manager-id   "VRAX SIMULATOR"
-  scsi-id      7
-  unique       03 00 02 10 00 00 10 00 00 00 00 00 00 0E 00 81
-  pci 00       5A 1D 21 5C 17 01 90 02 03 00 00 01 08 40 00 00
-  pci 10       01 B8 00 00 00 E0 AF FE 00 00 00 00 00 00 00 00
-  pci 20       00 00 00 00 00 00 00 00 00 00 00 00 5A 1D 60 21
-  pci 30       00 00 00 00 00 00 00 00 00 00 00 00 09 01 08 08
-  device 0
+const std::string kBus = orvtest::wideBus("immediate") + R"(  device 0
     inquiry    00 00 02 02 1F 00 00 32 "TESSELL " "TS-9100W        " "0200"
     capacity   2000000 512
     fault 25 check 03 11 00
   device 1
     inquiry    0C 00 82 02 1F 00 00 00 "HALDEN  " "ARRAY CTL       " "0.9 "
-  device 2
-    inquiry    00 00 02 02 1F 00 00 32 "QUORIX  " "QX-1GB          " "0100"
-    capacity   2221056 512
-    completion pending
-)";
+)" + orvtest::disk(2, "QUORIX", "QX-1GB", 2221056) + "    completion pending\n";
 
 class DevsheetOddDevices : public devtest::SheetTest {
  protected:
-  DevsheetOddDevices() : SheetTest(kBus) {}
+  DevsheetOddDevices() : SheetTest(kBus.c_str()) {}
 };
 
 TEST_F(DevsheetOddDevices, FailedCapacityReadShowsNoNumberAndNoMessage) {

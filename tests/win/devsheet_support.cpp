@@ -3,25 +3,22 @@
 #include <commctrl.h>
 
 #include <cstring>
-#include <fstream>
 
 #include "devsheet/devsheet_res.h"
 #include "tests/support/modal_driver.h"
 #include "tests/win/server_support.h"
+#include "tests/win/shared_bus.h"
 
 namespace devtest {
 
 void SheetTest::SetUp() {
   if (busText_) {
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    busFile_ = std::string(temp) + "devsheet_" + std::to_string(GetCurrentProcessId()) + ".bus";
-    std::ofstream(busFile_, std::ios::binary) << busText_;
-    SetEnvironmentVariableA("VRAX_SIM_BUS", busFile_.c_str());
+    busFile_ = orvtest::serveBus(busText_, "devsheet_{pid}.bus");
+    ASSERT_FALSE(busFile_.empty());
   } else {
     SetEnvironmentVariableA("VRAX_SIM_BUS", nullptr);
+    SetEnvironmentVariableA("VRAX_SIM_STATE", "none");
   }
-  SetEnvironmentVariableA("VRAX_SIM_STATE", "none");
   ASSERT_EQ(servertest::registerCorvath(), S_OK);
   ASSERT_EQ(CoInitialize(nullptr), S_OK);
   ASSERT_TRUE(corvath_.create());

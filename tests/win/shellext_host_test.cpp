@@ -22,6 +22,7 @@
 #include "tests/support/modal_driver.h"
 #include "tests/support/screenshot.h"
 #include "tests/win/server_support.h"
+#include "tests/win/shared_bus.h"
 #include "tests/win/shellext_browser.h"
 
 namespace {
@@ -30,44 +31,7 @@ using namespace shelltest;
 
 // Two adapters; the first one's devices include a type 11 device and a blank-padded
 // product, the second one's are listed out of vendor order.
-constexpr char kBus[] = R"(completion immediate
-adapter 0
-  identifier   "KESTREL-U160"
-  manager-id   "VRAX SIMULATOR"
-  scsi-id      7
-  unique       03 00 02 00 00 00 10 00 00 00 00 00 02 04 00 81
-  pci 00       5A 1D 31 5C 17 01 B0 02 02 00 00 01 08 40 00 00
-  pci 10       01 C0 00 00 00 F0 AF FE 00 00 00 00 00 00 00 00
-  pci 20       00 00 00 00 00 00 00 00 00 00 00 00 5A 1D 10 31
-  pci 30       00 00 00 00 DC 00 00 00 00 00 00 00 05 01 28 19
-  pci DC       01 00 02 06 00 00 00 00
-  port 2 kslegacy
-  device 0
-    inquiry    00 00 03 02 1F 00 00 32 "QUORIX  " "QX-18LVD        " "0911"
-    capacity   35843670 512
-  device 2
-    inquiry    0B 00 02 02 1F 00 00 00 "ARVELL  " "STORAGE BRIDGE  " "1.10"
-  device 3
-    inquiry    05 80 02 02 1F 00 00 10 "BRANWICK" "CDR-48S         " "1.20"
-  device 5
-    inquiry    01 80 02 02 1F 00 00 30 "TESSELL " "TDL-80          " "2.10"
-adapter 1
-  identifier   "AVOCET-UW"
-  manager-id   "VRAX SIMULATOR"
-  scsi-id      7
-  unique       03 00 02 10 00 00 10 00 00 00 00 00 00 0E 00 81
-  pci 00       5A 1D 21 5C 17 01 90 02 03 00 00 01 08 40 00 00
-  pci 10       01 B8 00 00 00 E0 AF FE 00 00 00 00 00 00 00 00
-  pci 20       00 00 00 00 00 00 00 00 00 00 00 00 5A 1D 60 21
-  pci 30       00 00 00 00 00 00 00 00 00 00 00 00 09 01 08 08
-  port 3 kslegacy
-  device 1
-    inquiry    06 00 02 02 1F 00 00 00 "MIRLOW  " "FLATSCAN 1200   " "1.02"
-  device 6
-    inquiry    03 00 02 02 1F 00 00 00 "ARVELL  " "ENCLOSURE SEP   " "1.10"
-  device 9
-    inquiry    08 80 02 02 1F 00 00 30 "TESSELL " "TLA-8 LOADER    " "3.00"
-)";
+const std::string kBus = orvtest::legacyPairBus("AVOCET-UW");
 
 constexpr UINT kItemCb = 4774;
 
@@ -139,16 +103,7 @@ short compare(IShellFolder* folder, LPCITEMIDLIST a, LPCITEMIDLIST b) {
 class ShellHost : public testing::Test {
  protected:
   static void SetUpTestSuite() {
-    char folder[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, folder);
-    const std::string bus = std::string(folder) + "orv_" + std::to_string(GetCurrentProcessId()) +
-                            "_shellext.bus";
-    FILE* f = std::fopen(bus.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fputs(kBus, f);
-    std::fclose(f);
-    SetEnvironmentVariableA("VRAX_SIM_BUS", bus.c_str());
-    SetEnvironmentVariableA("VRAX_SIM_STATE", "none");
+    ASSERT_FALSE(orvtest::serveBus(kBus, "orv_{pid}_shellext.bus").empty());
     ASSERT_EQ(servertest::registerCorvath(), S_OK);
     ASSERT_NE(fenwold(), nullptr);
   }
