@@ -7,6 +7,7 @@
 #include <string>
 
 #include "framework/comptr.h"
+#include "framework/listview.h"
 #include "framework/strings.h"
 #include "shellext/folder_logic.h"
 #include "shellext/module.h"
@@ -59,20 +60,10 @@ void CShellView::applyActivationStyle() {
 
 void CShellView::initList() {
   ListView_DeleteAllItems(list_);
-  while (ListView_DeleteColumn(list_, 0)) {
-  }
+  fw::deleteAllColumns(list_);
   const unsigned titles[2] = {isRoot() ? text::kHostAdapterName : text::kDeviceName,
                               isRoot() ? text::kManagerColumn : text::kVendorRevision};
-  for (int i = 0; i < 2; ++i) {
-    std::string title = fw::loadString(titles[i]);
-    LVCOLUMNA column = {};
-    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-    column.fmt = LVCFMT_LEFT;
-    column.cx = columnWidth_;
-    column.pszText = const_cast<char*>(title.c_str());
-    column.iSubItem = i;
-    SendMessageA(list_, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
-  }
+  for (int i = 0; i < 2; ++i) fw::insertColumn(list_, i, fw::loadString(titles[i]), columnWidth_);
 }
 
 void CShellView::fillList() {
