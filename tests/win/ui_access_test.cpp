@@ -125,6 +125,9 @@ class Keyboard : public ::testing::Test {
   static void SetUpTestSuite() {
     ASSERT_EQ(explorertest::registerCorvath(), 0);
     explorertest::deleteSettings();
+    // The read cache is switched and applied with its saved value: kept in memory only,
+    // so that each run starts from the bus's own values and leaves nothing behind.
+    SetEnvironmentVariableA("VRAX_SIM_STATE", "none");
   }
 };
 
