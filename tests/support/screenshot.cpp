@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "framework/pixels.h"
 #include "tests/support/png.h"
 
 namespace orvtest {
@@ -38,13 +39,7 @@ std::string saveScreenshot(HWND window, const std::string& name) {
 
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top-down rows
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO info = fw::pixelFormat(width, height);
   void* bits = nullptr;
   HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   std::string path;

@@ -1,5 +1,6 @@
 #include "tests/win/bands_site.h"
 
+#include "framework/pixels.h"
 #include "tests/win/server_support.h"
 
 namespace bandtest {
@@ -117,12 +118,7 @@ Pixels printClient(HWND window) {
   out.width = rc.right;
   out.height = rc.bottom;
   if (out.width <= 0 || out.height <= 0) return out;
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = out.width;
-  info.bmiHeader.biHeight = -out.height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
+  BITMAPINFO info = fw::pixelFormat(out.width, out.height);
   void* bits = nullptr;
   HDC screen = GetDC(nullptr);
   HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);

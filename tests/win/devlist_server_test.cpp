@@ -13,6 +13,7 @@
 #include "client/corvath_obj_driver.h"
 #include "contract/records.h"
 #include "framework/listview.h"
+#include "framework/pixels.h"
 #include "server/devicelist_res.h"
 #include "server/icons_res.h"
 #include "tests/support/modal_driver.h"
@@ -35,12 +36,7 @@ const std::string kBus = orvtest::wideBus("immediate") + R"(  device 0
 // The pixels of an icon drawn at 32 x 32 over a fixed colour.
 std::vector<uint32_t> pixelsOf(HICON icon) {
   const int size = 32;
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = size;
-  info.bmiHeader.biHeight = -size;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
+  BITMAPINFO info = fw::pixelFormat(size, size);
   void* bits = nullptr;
   HDC screen = GetDC(nullptr);
   HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "framework/module.h"
+#include "framework/pixels.h"
 #include "tests/support/png.h"
 #include "tests/support/screenshot.h"
 
@@ -204,13 +205,7 @@ std::vector<uint8_t> capture(const RECT& r) {
   if (width <= 0 || height <= 0) return pixels;
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO info = fw::pixelFormat(width, height);
   void* bits = nullptr;
   HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (dib && bits) {

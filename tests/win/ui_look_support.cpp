@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <map>
 
+#include "framework/pixels.h"
+
 namespace looktest {
 
 std::string look() {
@@ -35,13 +37,7 @@ Capture capture(HWND window) {
   if (c.width <= 0 || c.height <= 0) return c;
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = c.width;
-  info.bmiHeader.biHeight = -c.height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO info = fw::pixelFormat(c.width, c.height);
   void* bits = nullptr;
   HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (dib && bits) {
@@ -130,13 +126,7 @@ RECT opaqueBounds(HMODULE module, UINT id, COLORREF key) {
   GetObjectA(bitmap, sizeof info, &info);
   const int w = info.bmWidth, h = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
   std::vector<uint32_t> px(static_cast<size_t>(w) * static_cast<size_t>(h));
-  BITMAPINFO format = {};
-  format.bmiHeader.biSize = sizeof format.bmiHeader;
-  format.bmiHeader.biWidth = w;
-  format.bmiHeader.biHeight = -h;
-  format.bmiHeader.biPlanes = 1;
-  format.bmiHeader.biBitCount = 32;
-  format.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO format = fw::pixelFormat(w, h);
   HDC screen = GetDC(nullptr);
   GetDIBits(screen, bitmap, 0, static_cast<UINT>(h), px.data(), &format, DIB_RGB_COLORS);
   ReleaseDC(nullptr, screen);
