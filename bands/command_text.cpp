@@ -2,13 +2,11 @@
 
 #include <cstring>
 
+#include "contract/record_text.h"
+
 namespace bands {
 
-std::string_view fieldText(const char* field, size_t size) {
-  if (!field) return {};
-  const void* end = std::memchr(field, '\0', size);
-  return std::string_view(field, end ? static_cast<const char*>(end) - field : size);
-}
+std::string_view fieldText(const char* field, size_t size) { return inv::fixedView(field, size); }
 
 std::string browserCommand(std::string_view registered, bool oldShell) {
   std::string text(registered);
